@@ -1,0 +1,49 @@
+#pragma once
+// The seam between the program and the modal dialogs of the platform.
+// Every message box, save dialog and font dialog goes through TDialogs, so a
+// test installs its own implementation and never waits on a modal window.
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+enum class TMsgIcon { None, Information, Warning, Error };
+
+struct TSaveRequest {
+    QString title;
+    QStringList filters;      // Qt filter strings, e.g. "代码(*.txt)"
+    QString defaultSuffix;    // empty: the name is taken as typed
+    bool promptOverwrite = true;
+};
+
+struct TFontChoice {
+    QFont font;
+    QColor color;
+};
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+
+    // A modal box with one OK button.
+    virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon) = 0;
+    // Returns false when the user cancels; otherwise fileName holds the chosen name.
+    virtual bool ExecuteSave(QWidget* owner, const TSaveRequest& request, QString& fileName) = 0;
+    // Runs the font dialog starting from `choice`; on confirm `choice` holds the result.
+    virtual bool ExecuteFont(QWidget* owner, TFontChoice& choice) = 0;
+
+    // The implementation in use; the real Qt dialogs unless a test set another.
+    static TDialogs& Instance();
+    // Takes no ownership; nullptr restores the real dialogs.
+    static void SetInstance(TDialogs* dialogs);
+};
+
+// The real dialogs, built on QMessageBox, QFileDialog and QFontDialog.
+class TQtDialogs : public TDialogs {
+public:
+    void ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon) override;
+    bool ExecuteSave(QWidget* owner, const TSaveRequest& request, QString& fileName) override;
+    bool ExecuteFont(QWidget* owner, TFontChoice& choice) override;
+};
