@@ -1,0 +1,73 @@
+#include "FindReplace.h"
+
+#include "Application.h"
+#include "Dialogs.h"
+#include "PlainText.h"
+
+#include <QStringMatcher>
+#include <QTextCursor>
+#include <QTextEdit>
+
+namespace {
+void ShowInformation(QTextEdit& pane, const QString& text)
+{
+    TDialogs::Instance().ShowMessage(pane.window(), text, TApplication::Title(), TMsgIcon::None);
+}
+}
+
+QString ReplaceEvery(QStringView text, QStringView find, QStringView replacement, qsizetype* count)
+{
+    qsizetype replaced = 0;
+    QString result;
+    if (find.isEmpty()) {
+        result = text.toString();
+    } else {
+        const QStringMatcher matcher(find, Qt::CaseSensitive);
+        qsizetype from = 0;
+        qsizetype at = matcher.indexIn(text, 0);
+        if (at >= 0) {
+            result.reserve(text.size());
+            while (at >= 0) {
+                result.append(text.mid(from, at - from));
+                result.append(replacement);
+                ++replaced;
+                from = at + find.size();
+                at = matcher.indexIn(text, from);
+            }
+            result.append(text.mid(from));
+        } else {
+            result = text.toString();
+        }
+    }
+    if (count)
+        *count = replaced;
+    return result;
+}
+
+void FindInCodePane(QTextEdit& pane, const QString& findText)
+{
+    const QString text = CodePaneText(*pane.document());
+    const qsizetype at = findText.isEmpty() ? -1 : text.indexOf(findText, 0, Qt::CaseSensitive);
+    if (at < 0) {
+        ShowInformation(pane, QStringLiteral("找不到"));
+        return;
+    }
+    QTextCursor cursor(pane.document());
+    cursor.setPosition(DocumentPosition(text, at));
+    cursor.setPosition(DocumentPosition(text, at + findText.size()), QTextCursor::KeepAnchor);
+    pane.setTextCursor(cursor);
+    pane.setFocus();
+}
+
+void ReplaceAllInCodePane(QTextEdit& pane, const QString& findText, const QString& replacement)
+{
+    const QString text = CodePaneText(*pane.document());
+    qsizetype count = 0;
+    const QString result = ReplaceEvery(text, findText, replacement, &count);
+    if (count == 0) {
+        ShowInformation(pane, QStringLiteral("木有要替换的"));
+        return;
+    }
+    SetCodePaneText(pane, result);
+    ShowInformation(pane, QStringLiteral("替换完毕！"));
+}
