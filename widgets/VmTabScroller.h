@@ -1,0 +1,86 @@
+#pragma once
+// The two little controls that live inside a tab control: the pair of
+// arrows that scrolls a single row of tabs by one tab, and the square close
+// button. Both follow one press at a time (any mouse button), show the
+// pressed look only while the pointer is over what was pressed, and raise
+// one event per completed click; nothing repeats while a button is held.
+#include "Controls.h"
+#include "VmTabLayout.h"
+
+class TVmCustomTabControl;
+
+class TVmTabScroller : public TCustomControl {
+    Q_OBJECT
+public:
+    // The half a press belongs to.
+    enum THalf : unsigned char { DownLeft = 0, UpRight = 1 };
+
+    explicit TVmTabScroller(TVmCustomTabControl* tabControl);
+
+    TColor FrameColor() const { return frameColor_; }
+    virtual void SetFrameColor(TColor value);
+    TOrientation Orientation() const { return orientation_; }
+    virtual void SetOrientation(TOrientation value);
+    TVmCustomTabControl* TabControl() const { return tabControl_; }
+
+    bool PressTracking() const { return pressTracking_; }
+    bool ShowPressed() const { return showPressed_; }
+    THalf PressedHalf() const { return pressedHalf_; }
+
+    // Which arrows can scroll, from the tab control's scroll state.
+    bool DownLeftEnabled() const;
+    bool UpRightEnabled() const;
+
+    TNotifyEvent OnUpRightClick;
+    TNotifyEvent OnDownLeftClick;
+
+protected:
+    virtual void FireDownLeftClick();
+    virtual void FireUpRightClick();
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
+private:
+    bool AtStart() const;
+    bool EndShown() const;
+    bool OverPressedHalf(int x, int y) const;
+
+    TColor frameColor_ = clBtnShadow;
+    TOrientation orientation_ = orHorizontal;
+    TVmCustomTabControl* tabControl_;
+    bool pressTracking_ = false;
+    bool showPressed_ = false;
+    THalf pressedHalf_ = DownLeft;
+};
+
+class TVmTabCloseButton : public TCustomControl {
+    Q_OBJECT
+public:
+    explicit TVmTabCloseButton(TVmCustomTabControl* tabControl);
+
+    TColor FrameColor() const { return frameColor_; }
+    virtual void SetFrameColor(TColor value);
+    TVmCustomTabControl* TabControl() const { return tabControl_; }
+
+    bool PressTracking() const { return pressTracking_; }
+    bool ShowPressed() const { return showPressed_; }
+    // Greyed while the tab control has no selected tab.
+    bool Inactive() const;
+
+    TNotifyEvent OnClose;
+
+protected:
+    virtual void FireClose();
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
+private:
+    TColor frameColor_ = clBtnShadow;
+    TVmCustomTabControl* tabControl_;
+    bool pressTracking_ = false;
+    bool showPressed_ = false;
+};
