@@ -157,6 +157,8 @@ TControl::TControl(TComponent* owner, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     font_.OnChange = [this](TFont*) { FontChanged(); };
+    // Controls start without a size, as the widgets' defaults assume.
+    setGeometry(0, 0, 0, 0);
     lastBounds_ = BoundsRect();
     if (parent)
         SetParent(parent);

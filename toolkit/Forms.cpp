@@ -112,6 +112,7 @@ TCustomForm::TCustomForm(TComponent* owner) : TControl(owner, nullptr)
 {
     visible_ = false;
     parentFont_ = false;
+    SetBounds(0, 0, 320, 240);
     SetColor(clBtnFace);
     TFormKeyRouter::Ensure();
 }
