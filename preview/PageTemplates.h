@@ -1,0 +1,15 @@
+#pragma once
+// The three storefront kinds and their stored page templates: a captured
+// storefront page cut where a custom-content module's body begins. The texts
+// are compiled in; every line of them, the last one included, ends CR LF.
+#include <QString>
+
+enum class TShopVersion { Basic, Professional, Tmall };
+
+struct TPageTemplate {
+    QString Head;   // from <!DOCTYPE html> to inside the custom module
+    QString Tail;   // closes what the head opened, then the foot and </html>
+};
+
+// The template of a shop version. Loaded once, then shared.
+const TPageTemplate& PageTemplate(TShopVersion version);
