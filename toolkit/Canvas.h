@@ -213,7 +213,6 @@ private:
     void ThinLine(int x1, int y1, int x2, int y2);
     void WideLine(int x1, int y1, int x2, int y2);
     void FillDeviceRegion(const QRegion& region);   // brush fill, device coords
-    void DrawTextLine(int x, int y, const QString& line, bool expandTabs, bool prefix, const QRegion* clip);
 
     QImage* target_ = nullptr;
     State state_;
