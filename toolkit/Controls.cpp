@@ -160,8 +160,18 @@ TControl::TControl(TComponent* owner, QWidget* parent)
     // Controls start without a size, as the widgets' defaults assume.
     setGeometry(0, 0, 0, 0);
     lastBounds_ = BoundsRect();
-    if (parent)
-        SetParent(parent);
+    if (parent) {
+        // The derived constructors have not run yet: show the control (and
+        // so create its window) only once it is whole. Under a parent that
+        // is not on screen Qt shows it with the parent anyway.
+        QWidget::setParent(parent);
+        if (parentColor_)
+            CMParentColorChanged();
+        if (parentFont_)
+            CMParentFontChanged();
+        if (parent->isVisible())
+            QMetaObject::invokeMethod(this, [this] { ApplyVisibility(); }, Qt::QueuedConnection);
+    }
 }
 
 TControl::~TControl()
@@ -560,6 +570,19 @@ void TControl::CMEnabledChanged()
     Invalidate();
 }
 
+void TControl::Show()
+{
+    if (TControl* p = ParentControl())
+        p->ShowControl(this);
+    SetVisible(true);
+}
+
+void TControl::ShowControl(QWidget*)
+{
+    if (TControl* p = ParentControl())
+        p->ShowControl(this);
+}
+
 void TControl::SetVisible(bool value)
 {
     if (visible_ == value)
@@ -629,11 +652,10 @@ void TControl::ApplyTabOrder()
     }
 }
 
-bool TControl::CanFocus() const
+namespace {
+// Every parent up to the window shown and enabled, and the window on screen.
+bool ParentsAllowFocus(const QWidget* w)
 {
-    if (!visible_ || !enabled_)
-        return false;
-    const QWidget* w = this;
     while (!w->isWindow()) {
         const QWidget* p = w->parentWidget();
         if (!p)
@@ -641,15 +663,96 @@ bool TControl::CanFocus() const
         if (auto* c = qobject_cast<const TControl*>(p)) {
             if (!c->Visible() || !c->Enabled())
                 return false;
-        } else if (p->isHidden() && p->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
-            return false;
-        } else if (!p->isEnabled()) {
+        } else if ((p->isHidden() && p->testAttribute(Qt::WA_WState_ExplicitShowHide)) || !p->isEnabled()) {
             return false;
         }
         w = p;
     }
     return w->isVisible() && w->isEnabled();
 }
+
+bool WidgetCanFocus(QWidget* w)
+{
+    if (auto* c = qobject_cast<TControl*>(w))
+        return c->CanFocus();
+    return w->focusPolicy() != Qt::NoFocus && w->isEnabled() && ChildCounts(w) && ParentsAllowFocus(w);
+}
+
+bool WidgetTabStop(QWidget* w)
+{
+    if (auto* c = qobject_cast<TControl*>(w))
+        return c->TabStop();
+    return (w->focusPolicy() & Qt::TabFocus) != 0;
+}
+}
+
+bool TControl::CanFocus() const
+{
+    return visible_ && enabled_ && ParentsAllowFocus(this);
+}
+
+bool TControl::ContainsControl(const QWidget* widget) const
+{
+    return widget && (widget == this || isAncestorOf(widget));
+}
+
+std::vector<QWidget*> TControl::GetTabOrderList() const
+{
+    std::vector<QWidget*> out;
+    for (const auto& w : tabList_) {
+        if (!w || w->isWindow())
+            continue;
+        out.push_back(w);
+        if (auto* c = qobject_cast<TControl*>(w.data())) {
+            const std::vector<QWidget*> inner = c->GetTabOrderList();
+            out.insert(out.end(), inner.begin(), inner.end());
+        }
+    }
+    return out;
+}
+
+QWidget* TControl::FindNextControl(QWidget* current, bool forward, bool checkTabStop, bool checkParent) const
+{
+    const std::vector<QWidget*> list = GetTabOrderList();
+    if (list.empty())
+        return nullptr;
+    const int n = static_cast<int>(list.size());
+    auto it = std::find(list.begin(), list.end(), current);
+    const int start = it != list.end() ? static_cast<int>(it - list.begin()) : (forward ? n - 1 : 0);
+    int i = start;
+    do {
+        i = forward ? (i + 1) % n : (i + n - 1) % n;
+        QWidget* w = list[static_cast<size_t>(i)];
+        if (WidgetCanFocus(w) && (!checkTabStop || WidgetTabStop(w)) && (!checkParent || w->parentWidget() == this))
+            return w;
+    } while (i != start);
+    return nullptr;
+}
+
+void TControl::SelectFirst()
+{
+    QWidget* w = FindNextControl(nullptr, true, true, false);
+    if (!w)
+        w = FindNextControl(nullptr, true, false, false);
+    if (!w)
+        return;
+    if (TCustomForm* form = GetParentForm(this))
+        form->SetActiveControl(w);
+    else if (auto* c = qobject_cast<TControl*>(w))
+        c->SetFocus();
+    else
+        w->setFocus(Qt::TabFocusReason);
+}
+
+void TControl::HandleNeeded()
+{
+    if (handleAllocated_)
+        return;
+    handleAllocated_ = true;
+    CreateWnd();
+}
+
+void TControl::CreateWnd() {}
 
 void TControl::SetFocus()
 {
@@ -1061,6 +1164,19 @@ bool TControl::event(QEvent* e)
         QObject* child = static_cast<QChildEvent*>(e)->child();
         if (child && child->isWidgetType())
             ChildListChanged(static_cast<QWidget*>(child), e->type() == QEvent::ChildAdded);
+        break;
+    }
+    case QEvent::Show:
+        HandleNeeded();
+        break;
+    case QEvent::KeyPress: {
+        // Qt moves the focus on Tab before the key reaches the control; a
+        // control that handles tabs itself gets them as keys.
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) && (GetDlgCode() & DLGC_WANTTAB)) {
+            keyPressEvent(ke);
+            return true;
+        }
         break;
     }
     case QEvent::ToolTip: {

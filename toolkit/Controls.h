@@ -210,8 +210,12 @@ public:
     // The control's own flag; Showing() tells whether it is on screen.
     virtual bool Visible() const { return visible_; }
     virtual void SetVisible(bool value);
-    void Show() { SetVisible(true); }
+    // Makes the control visible, and asks its parents to show it (a page
+    // control brings the page to the front).
+    void Show();
     void Hide() { SetVisible(false); }
+    // A child asks to be shown; the base passes the request on to the parent.
+    virtual void ShowControl(QWidget* control);
     bool Showing() const { return isVisible(); }
 
     // ---- focus ----
@@ -230,6 +234,22 @@ public:
     // The keys this control handles itself although a form would use them
     // (DLGC_* bits). The base wants none.
     virtual unsigned GetDlgCode() const { return 0; }
+    // Whether `widget` is this control or lies inside it.
+    bool ContainsControl(const QWidget* widget) const;
+    // The widgets inside this one in tab order, depth first (plain Qt
+    // widgets are listed but not entered).
+    std::vector<QWidget*> GetTabOrderList() const;
+    // The next widget after `current` (nullptr: from the start) in that
+    // order that can take the focus; with checkTabStop only tab stops, with
+    // checkParent only children of this control.
+    QWidget* FindNextControl(QWidget* current, bool forward, bool checkTabStop, bool checkParent) const;
+    // Focuses the first tab stop inside (else the first focusable widget).
+    void SelectFirst();
+
+    // ---- window ----
+    // The window exists once the control has been shown (or HandleNeeded).
+    bool HandleAllocated() const { return handleAllocated_; }
+    void HandleNeeded();
 
     // ---- painting ----
     // Invalidates the whole control with background erase.
@@ -327,6 +347,10 @@ protected:
     virtual void CustomAlignPosition(QWidget* child, int& left, int& top, int& width, int& height,
                                      TRect& alignRect);
 
+    // Runs once, when the window comes into existence: before the control is
+    // first shown or when HandleNeeded asks. The base does nothing.
+    virtual void CreateWnd();
+
     // ---- size and position hooks ----
     // After the bounds were applied; `oldBounds` are the previous ones.
     virtual void WMWindowPosChanged(const TRect& oldBounds);
@@ -415,10 +439,14 @@ private:
     bool clicked_ = false;
     bool explicitCapture_ = false;
     bool mouseDown_ = false;
+    bool handleAllocated_ = false;
     QRegion eraseRegion_;
     QRegion dirty_;   // invalidated, not yet painted
     std::map<int, int> timers_;   // id -> Qt timer id
 };
+
+// The windowed-control name the widgets know; one class serves both.
+using TWinControl = TControl;
 
 // ---------------------------------------------------------------------------
 // A control that paints itself on its Canvas, double-buffered.

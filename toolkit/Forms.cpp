@@ -1,5 +1,8 @@
 #include "Forms.h"
 
+#include "Application.h"
+#include "Exception.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,9 +27,18 @@ public:
         connect(qApp, &QApplication::focusChanged, router, [](QWidget*, QWidget* now) {
             if (!now)
                 return;
-            if (TCustomForm* form = GetParentForm(now))
-                if (!form->Destroying())
-                    form->FocusMoved(form->lastFocus_, now);
+            TCustomForm* form = GetParentForm(now);
+            if (!form || form->Destroying())
+                return;
+            // Handlers run from here are outside any event delivery: a
+            // failure is shown like any other and the focus change stands.
+            try {
+                form->FocusMoved(form->lastFocus_, now);
+            } catch (const Exception& e) {
+                TApplication::ShowException(e.Message());
+            } catch (const std::exception& e) {
+                TApplication::ShowException(QString::fromUtf8(e.what()));
+            }
         });
     }
 
@@ -377,13 +389,16 @@ void TCustomForm::FocusMoved(QWidget* from, QWidget* to)
     for (auto it = entered.rbegin(); it != entered.rend(); ++it)
         if (std::find(left.begin(), left.end(), *it) == left.end())
             enterList.emplace_back(*it);
+    // The controls' own state (which button answers Enter) is brought up
+    // to date before any handler runs, so a failing handler cannot leave
+    // it stale.
+    BroadcastFocusChanged(to);
     for (auto& c : exitList)
         if (c)
             c->DoExit();
     for (auto& c : enterList)
         if (c)
             c->DoEnter();
-    BroadcastFocusChanged(to);
 }
 
 void TCustomForm::BroadcastFocusChanged(QWidget* focused)

@@ -1,4 +1,6 @@
 #include "Controls.h"
+#include "Exception.h"
+#include "FakeDialogs.h"
 #include "Forms.h"
 #include "TestMain.h"
 
@@ -85,6 +87,32 @@ public:
         SetName(name);
         OnEnter = [this](TObject*) { Log(QStringLiteral("enter ") + Name()); };
         OnExit = [this](TObject*) { Log(QStringLiteral("exit ") + Name()); };
+    }
+};
+
+// A sheet that records the show requests of its children and its window
+// creation, and handles tabs itself when asked to.
+class Sheet : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    QList<QWidget*> showRequests;
+    int created = 0;
+    bool wantTabs = false;
+    int tabs = 0;
+    void ShowControl(QWidget* control) override
+    {
+        showRequests << control;
+        TCustomControl::ShowControl(control);
+    }
+    unsigned GetDlgCode() const override { return wantTabs ? DLGC_WANTTAB : 0u; }
+
+protected:
+    void CreateWnd() override { ++created; }
+    void KeyDown(TKey& key, TShiftState shift) override
+    {
+        if (key == Qt::Key_Tab)
+            ++tabs;
+        TCustomControl::KeyDown(key, shift);
     }
 };
 
@@ -200,6 +228,79 @@ private slots:
         QCOMPARE(form.ActiveControl(), b);
         Activate(&form);
         QTRY_VERIFY(b->Focused());
+    }
+
+    void firstControlShowRequestsAndWindowCreation()
+    {
+        TForm form;
+        auto* sheet = new Sheet(&form, &form);
+        sheet->SetBounds(0, 0, 200, 100);
+        auto* label = new KeyButton(&form, sheet, QStringLiteral("label"));
+        label->SetTabStop(false);
+        auto* first = new KeyButton(&form, sheet, QStringLiteral("first"));
+        auto* second = new KeyButton(&form, sheet, QStringLiteral("second"));
+        second->SetTabOrder(0);   // now before "label" and "first"
+        QCOMPARE(second->TabOrder(), 0);
+        QCOMPARE(first->TabOrder(), 2);
+        QCOMPARE(sheet->created, 0);
+        QVERIFY(!sheet->HandleAllocated());
+        Activate(&form);
+        QCOMPARE(sheet->created, 1);
+        QVERIFY(label->HandleAllocated());
+
+        // A control made inside a window already on screen shows (and makes
+        // its window) once it is whole.
+        auto* late = new Sheet(&form, &form);
+        QTRY_COMPARE(late->created, 1);
+        QVERIFY(late->isVisible());
+
+        sheet->SelectFirst();
+        QVERIFY(second->Focused());
+        QCOMPARE(sheet->FindNextControl(second, true, true, false), first);
+        QCOMPARE(sheet->FindNextControl(second, true, false, false), label);
+        QCOMPARE(sheet->FindNextControl(second, false, true, false), first);   // wraps round
+        second->Hide();
+        QCOMPARE(sheet->FindNextControl(nullptr, true, true, false), first);
+
+        // A control without TabStop still takes the focus when asked.
+        label->SetFocus();
+        QVERIFY(label->Focused());
+
+        // Showing a child asks its parents first.
+        second->Show();
+        QCOMPARE(sheet->showRequests, QList<QWidget*>{second});
+        QVERIFY(second->Visible());
+
+        // A control that handles tabs gets Tab as a key instead of Qt's
+        // focus movement.
+        sheet->SetTabStop(true);
+        sheet->wantTabs = true;
+        sheet->SetFocus();
+        QTest::keyClick(sheet, Qt::Key_Tab);
+        QCOMPARE(sheet->tabs, 1);
+        QVERIFY(sheet->Focused());
+        sheet->wantTabs = false;
+        QTest::keyClick(sheet, Qt::Key_Tab);
+        QCOMPARE(sheet->tabs, 1);
+        QVERIFY(!sheet->Focused());
+    }
+
+    void failingFocusHandlerIsShownAndFocusStillMoves()
+    {
+        FakeDialogs dialogs;
+        TForm form;
+        auto* a = new KeyButton(&form, &form, QStringLiteral("a"));
+        auto* b = new KeyButton(&form, &form, QStringLiteral("b"));
+        b->SetLeft(50);
+        Activate(&form);
+        a->SetFocus();
+        b->OnEnter = [](TObject*) { throw Exception(QStringLiteral("进入失败")); };
+        b->SetFocus();
+        QVERIFY(b->Focused());
+        QCOMPARE(form.ActiveControl(), b);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages[0].text, QStringLiteral("进入失败"));
+        QCOMPARE(a->lastFocused, b);   // the controls heard of the move all the same
     }
 
     void enterAndEscapeGoToTheButtons()
