@@ -13,10 +13,7 @@
 enum TVmTabStyle { tsSingleSlant, tsDoubleSlant, tsCutCorner, tsRoundCorners };
 enum TVmTabOrientation { toTop, toLeft, toBottom, toRight };
 enum TVmTabSequence { tsStandard, tsReverse };
-#ifndef RAVIK_HAS_TORIENTATION
-#define RAVIK_HAS_TORIENTATION
 enum TOrientation : unsigned char { orHorizontal, orVertical };
-#endif
 enum TVmImagePosition { ipLeft, ipTop, ipRight, ipBottom, ipBack, ipStretch };
 
 // Tabs of toTop and toBottom lie across the control; those of toLeft and

@@ -9,6 +9,7 @@
 // The painting itself (PaintTabs and the drag marker) lives in VmTabPaint.cpp.
 #include "Controls.h"
 #include "Graphics.h"
+#include "VmButton.h"   // TVmHotTrackColorType, shared with the push buttons
 #include "VmTabLayout.h"
 
 #include <functional>
@@ -24,11 +25,6 @@ enum TVmHorizontalAlignment { haLeft, haCenter, haRight };
 enum TVmVerticalAlignment { vaTop, vaCenter, vaBottom };
 enum TVmTextStyle { tsHotTrack, tsSelected, tsUnselected, tsDisabledHighlight, tsDisabledShadow };
 enum TVmHotTrackStyle { htsTab, htsText };
-#ifndef RAVIK_HAS_HOTTRACKCOLORTYPE
-#define RAVIK_HAS_HOTTRACKCOLORTYPE
-// Shared with the push buttons: whichever header comes first defines it.
-enum TVmHotTrackColorType : unsigned char { htctComplement, htctActual };
-#endif
 
 // ---------------------------------------------------------------------------
 // Something that can fill a tab record (the page control's sheets).
