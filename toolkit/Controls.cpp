@@ -182,6 +182,17 @@ TControl::~TControl()
     font_.OnChange = nullptr;
 }
 
+void TControl::SetName(const QString& name)
+{
+    // A control whose caption is its name (the way it was created) keeps
+    // following its name, unless a stored layout is being read.
+    const bool follow = (controlStyle_ & csSetCaption) && !Loading() && caption_ == Name() &&
+                        !(Owner() && Owner()->Loading());
+    TComponent::SetName(name);
+    if (follow)
+        SetCaption(name);
+}
+
 TControl* TControl::ParentControl() const
 {
     return qobject_cast<TControl*>(parentWidget());
@@ -588,7 +599,7 @@ void TControl::SetVisible(bool value)
     if (visible_ == value)
         return;
     visible_ = value;
-    if (isWindow() && !parentWidget())
+    if (qobject_cast<TCustomForm*>(this))
         QWidget::setVisible(value);
     else
         ApplyVisibility();

@@ -133,6 +133,9 @@ public:
     explicit TControl(TComponent* owner = nullptr, QWidget* parent = nullptr);
     ~TControl() override;
 
+    // With csSetCaption a caption equal to the old name follows the name.
+    void SetName(const QString& name) override;
+
     // ---- parent and geometry ----
     // The parent window (a control or a plain Qt widget); the control shows
     // as soon as its parent does when Visible.

@@ -326,6 +326,18 @@ private slots:
         child->SetCaption(QStringLiteral("A"));
         QCOMPARE(child->log, QStringList{QStringLiteral("text:A")});
 
+        // The caption follows the name while it equals it.
+        child->SetCaption(QString());
+        child->SetName(QStringLiteral("grp1"));
+        QCOMPARE(child->Caption(), QStringLiteral("grp1"));
+        child->SetCaption(QStringLiteral("选项"));
+        child->SetName(QStringLiteral("grp2"));
+        QCOMPARE(child->Caption(), QStringLiteral("选项"));
+        child->SetControlStyle(child->ControlStyle() & ~csSetCaption);
+        child->SetCaption(QStringLiteral("grp2"));
+        child->SetName(QStringLiteral("grp3"));
+        QCOMPARE(child->Caption(), QStringLiteral("grp2"));
+
         // A control parented later takes the parent's colour and font.
         auto* late = new Probe;
         late->SetParent(&parent);
