@@ -1,0 +1,140 @@
+// Local preview round trip (compose, write the cache page, load it in the
+// embedded browser until loadFinished) with the professional template and a
+// 100 KB fragment, against loading the same finished file into a bare
+// QWebEngineView. Remote hosts are blocked in both (this machine has no name
+// service; each lookup would add seconds of waiting to either side).
+//
+//   bench_preview [fragment.html] [rounds]
+// Without a fragment file the 100 KB fragment is made with make-fragments.py.
+#include "Application.h"
+#include "PageComposer.h"
+#include "PreviewBrowser.h"
+#include "Startup.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+class LoopbackOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const QUrl url = info.requestUrl();
+        if (url.scheme().startsWith(QLatin1String("http")) && url.host() != QLatin1String("127.0.0.1"))
+            info.block(true);
+    }
+};
+
+QString MakeFragment(const QString& dir)
+{
+    const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),
+                            // shared/ lies beside the source tree
+                            QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+                                QStringLiteral("/../../shared/tools/make-fragments.py"),
+                            QStringLiteral("/work/shared/tools/make-fragments.py")};
+    for (const QString& tool : tools) {
+        if (tool.isEmpty() || !QFile::exists(tool))
+            continue;
+        if (QProcess::execute(QStringLiteral("python3"), {tool, QStringLiteral("--outdir"), dir}) == 0)
+            return dir + QStringLiteral("/frag_100k.html");
+    }
+    return {};
+}
+
+bool WaitLoaded(QWebEngineView* view, const std::function<void()>& start)
+{
+    bool finished = false;
+    const auto c = QObject::connect(view, &QWebEngineView::loadFinished, [&](bool) { finished = true; });
+    start();
+    const bool ok = QTest::qWaitFor([&] { return finished; }, 60000);
+    QObject::disconnect(c);
+    return ok;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+}
+
+int main(int argc, char** argv)
+{
+    PrepareProcess();
+    TApplication app(argc, argv);
+    InitialiseApplication(app);
+
+    QTemporaryDir work;
+    QDir(work.path()).mkdir(QStringLiteral("files"));
+    QString fragmentFile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : MakeFragment(work.path());
+    const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 15;
+    QFile file(fragmentFile);
+    if (fragmentFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "no fragment: pass a file or install python3 and make-fragments.py\n");
+        return 1;
+    }
+    const QString fragment = QString::fromUtf8(file.readAll());
+    QDir::setCurrent(work.path());
+
+    LoopbackOnly interceptor;
+    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
+
+    TPreviewBrowser browser;
+    browser.resize(1029, 566);
+    browser.show();
+    QWebEngineView bare;
+    bare.resize(1029, 566);
+    bare.show();
+
+    // The finished file for the bare view: the same bytes under another name.
+    const QString finished = work.filePath(QStringLiteral("files/finished.html"));
+    WriteWholeFile(finished, EncodePage(ComposePage(PageTemplate(TShopVersion::Professional), fragment)));
+
+    // Warm both up once: the first load starts a renderer.
+    const QString cache = WriteCachePage(TShopVersion::Professional, fragment);
+    browser.Navigate(cache);
+    WaitLoaded(browser.View(), [] {});
+    WaitLoaded(&bare, [&] { bare.load(QUrl::fromLocalFile(finished)); });
+
+    std::vector<double> ours, base;
+    QElapsedTimer timer;
+    for (int i = 0; i < rounds; ++i) {
+        timer.start();
+        WaitLoaded(browser.View(), [&] { browser.Navigate(WriteCachePage(TShopVersion::Professional, fragment)); });
+        ours.push_back(timer.nsecsElapsed() / 1e6);
+
+        timer.start();
+        WaitLoaded(&bare, [&] { bare.load(QUrl::fromLocalFile(finished)); });
+        base.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    std::vector<double> composeWrite;
+    for (int i = 0; i < rounds; ++i) {
+        timer.start();
+        WriteCachePage(TShopVersion::Professional, fragment);
+        composeWrite.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    const double m = Median(ours), b = Median(base);
+    std::printf("fragment: %s (%lld characters), %d rounds, platform %s\n", qPrintable(fragmentFile),
+                static_cast<long long>(fragment.size()), rounds, qPrintable(QGuiApplication::platformName()));
+    std::printf("compose + encode + write alone:        median %8.2f ms\n", Median(composeWrite));
+    std::printf("local preview round trip (ours):       median %8.2f ms  min %8.2f\n", m,
+                *std::min_element(ours.begin(), ours.end()));
+    std::printf("same finished file, bare view:         median %8.2f ms  min %8.2f\n", b,
+                *std::min_element(base.begin(), base.end()));
+    std::printf("ratio ours / bare:                     %.2f (target <= 1.2)\n", b > 0 ? m / b : 0.0);
+    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+    return 0;
+}

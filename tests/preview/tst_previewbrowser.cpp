@@ -1,0 +1,272 @@
+#include "PageComposer.h"
+#include "PreviewBrowser.h"
+#include "PreviewPage.h"
+#include "TestMain.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+
+namespace {
+constexpr int kTimeout = 20000;
+
+// This machine has no name service: a remote host would hold every load for
+// seconds. Only the loopback address may be reached.
+class LoopbackOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const QUrl url = info.requestUrl();
+        if (url.scheme().startsWith(QLatin1String("http")) && url.host() != QLatin1String("127.0.0.1"))
+            info.block(true);
+    }
+};
+
+// A tiny HTTP server on 127.0.0.1 that answers every request with one PNG.
+class PictureServer : public QObject {
+public:
+    PictureServer()
+    {
+        QImage image(7, 5, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QBuffer buffer(&png_);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    request_ += socket->readAll();
+                    if (!request_.contains("\r\n\r\n"))
+                        return;
+                    ++requests;
+                    request_.clear();
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
+                                  QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
+                    socket->disconnectFromHost();
+                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    quint16 Port() const { return server_.serverPort(); }
+    int requests = 0;
+
+private:
+    QTcpServer server_;
+    QByteArray png_;
+    QByteArray request_;
+};
+
+// True while the process exists and is not a zombie.
+bool RendererRuns(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
+}
+
+QVariant Eval(TPreviewBrowser& browser, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    browser.Page()->runJavaScript(script, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    // The browser may be destroyed with the page: wait, but not forever.
+    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
+        return QStringLiteral("<no answer>");
+    return result;
+}
+}
+
+class TestPreviewBrowser : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString oldDir_;
+    LoopbackOnly interceptor_;
+
+    // Writes the cache page around `fragment`, navigates and waits until the
+    // page has loaded.
+    bool Preview(TPreviewBrowser& browser, TShopVersion version, const QString& fragment)
+    {
+        const QString path = WriteCachePage(version, fragment);
+        int finished = 0;
+        bool ok = false;
+        QMetaObject::Connection c;
+        browser.Navigate(path);
+        c = connect(browser.View(), &QWebEngineView::loadFinished, this, [&](bool success) {
+            ++finished;
+            ok = success;
+        });
+        const bool arrived = QTest::qWaitFor([&] { return finished > 0; }, kTimeout);
+        disconnect(c);
+        return arrived && ok;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor_);
+        oldDir_ = QDir::currentPath();
+        QDir(dir_.path()).mkdir(QStringLiteral("files"));
+        QDir::setCurrent(dir_.path());
+    }
+
+    void cleanupTestCase()
+    {
+        QDir::setCurrent(oldDir_);
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+    }
+
+    void browserStartsAtTheFirstNavigation()
+    {
+        TPreviewBrowser browser;
+        QVERIFY(!browser.View());
+        QVERIFY(!browser.Page());
+        QSignalSpy requested(&browser, &TPreviewBrowser::NavigationRequested);
+        QVERIFY(Preview(browser, TShopVersion::Professional, QString()));
+        QVERIFY(browser.View());
+        QCOMPARE(requested.size(), 1);
+        QCOMPARE(requested.at(0).at(0).toUrl(), QUrl::fromLocalFile(CachePagePath()));
+        QCOMPARE(browser.View()->url(), QUrl::fromLocalFile(CachePagePath()));
+        const QWebEngineSettings* s = browser.Page()->settings();
+        QVERIFY(s->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
+        QVERIFY(!s->testAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls));
+    }
+
+    void fragmentSitsInsideTheCustomModule()
+    {
+        TPreviewBrowser browser;
+        const QString fragment = QStringLiteral("<div id=\"ravik-fragment\">片段 ☃ ") + QString::fromUtf8("\xF0\x9F\x98\x80") +
+                                 QStringLiteral("</div>");
+        for (TShopVersion version : {TShopVersion::Professional, TShopVersion::Tmall, TShopVersion::Basic}) {
+            QVERIFY(Preview(browser, version, fragment));
+            QCOMPARE(Eval(browser, QStringLiteral("document.characterSet")).toString(), QStringLiteral("GBK"));
+            const QString where = Eval(browser, QStringLiteral(
+                "(function(){var e=document.getElementById('ravik-fragment');"
+                "var m=e&&e.closest('.J_TModule');"
+                "return m?m.getAttribute('data-componentid')+'|'+m.getAttribute('data-title')+'|'+"
+                "(e.closest('.main-wrap.J_TRegion')!==null)+'|'+(e.closest('#bd')!==null):'outside';})()")).toString();
+            QCOMPARE(where, QStringLiteral("5003|自定义内容区|true|true"));
+            // GBK bytes and character references both read back as the text.
+            QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('ravik-fragment').textContent")).toString(),
+                     QStringLiteral("片段 ☃ ") + QString::fromUtf8("\xF0\x9F\x98\x80"));
+            // The frame's own script ran and knows the module.
+            QVERIFY(Eval(browser, QStringLiteral("TShop.ModUtil.initedCount()")).toInt() > 0);
+        }
+    }
+
+    void newWindowsAreRefused()
+    {
+        TPreviewBrowser browser;
+        const int windowsBefore = QApplication::topLevelWidgets().size();
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral(
+            "<a id=\"away\" href=\"http://127.0.0.1:9/x.htm\" target=\"_blank\">away</a>"
+            "<script>window.__opened = window.open('about:blank', '_blank');</script>")));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.Page()->RefusedWindows() >= 1, kTimeout);
+        // The script may hold a window object for a moment; it never opens.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Eval(browser, QStringLiteral("window.__opened === null || window.__opened.closed")).toBool(), kTimeout);
+        QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+    }
+
+    void scriptDialogsNeitherShowNorBlock()
+    {
+        TPreviewBrowser browser;
+        QVERIFY(Preview(browser, TShopVersion::Tmall, QStringLiteral(
+            "<script>alert('a'); var c = confirm('b'); var p = prompt('c', 'd');"
+            "window.onbeforeunload = function () { return 'stay'; };"
+            "document.title = 'after:' + c + ':' + p;</script>")));
+        QCOMPARE(browser.Page()->title(), QStringLiteral("after:true:d"));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        // The leave-page handler does not keep the next preview out.
+        QVERIFY(Preview(browser, TShopVersion::Tmall, QStringLiteral("<p id=\"next\">next</p>")));
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null")).toBool(), true);
+    }
+
+    void otherLocalFilesCannotBeRead()
+    {
+        QFile secret(QStringLiteral("files/secret.txt"));
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.write("secret");
+        secret.close();
+        const QString fragment = QStringLiteral(
+            "<script>var x = new XMLHttpRequest();"
+            "x.onload = function () { document.title = 'read:' + x.responseText; };"
+            "x.onerror = function () { document.title = 'refused'; };"
+            "try { x.open('GET', 'secret.txt'); x.send(); } catch (e) { document.title = 'refused'; }</script>");
+
+        TPreviewBrowser browser;
+        QVERIFY(Preview(browser, TShopVersion::Basic, fragment));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.Page()->title() == QLatin1String("refused") ||
+                                     browser.Page()->title().startsWith(QLatin1String("read:")), kTimeout);
+        QCOMPARE(browser.Page()->title(), QStringLiteral("refused"));
+
+        // The same request succeeds once file access is allowed: the refusal
+        // above is the page's setting at work, not a broken request.
+        browser.Page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        QVERIFY(Preview(browser, TShopVersion::Basic, fragment));
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("read:secret"), kTimeout);
+        QFile::remove(QStringLiteral("files/secret.txt"));
+    }
+
+    void remotePicturesLoad()
+    {
+        PictureServer server;
+        TPreviewBrowser browser;
+        QVERIFY(Preview(browser, TShopVersion::Professional,
+                        QStringLiteral("<img id=\"remote\" src=\"http://127.0.0.1:%1/shop.png\">").arg(server.Port())));
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('remote').naturalWidth")).toInt(), 7);
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('remote').naturalHeight")).toInt(), 5);
+        QVERIFY(server.requests >= 1);
+    }
+
+    void hungPageGivesWayToTheNextPreview()
+    {
+        TPreviewBrowser browser;
+        browser.SetResponseTimeout(1500);
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>fine</p>")));
+
+        WriteCachePage(TShopVersion::Professional, QStringLiteral("<script>while (true) {}</script>"));
+        browser.Navigate(CachePagePath());
+        // The editor's own event loop goes on while the page spins.
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+        timer.start(50);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, kTimeout);
+        QCOMPARE(browser.PagesReplaced(), 0);
+
+        // After fixing the code, the next preview shows the new page, and the
+        // spinning renderer does not go on eating a processor.
+        const qint64 hungRenderer = browser.Page()->renderProcessPid();
+        QVERIFY(hungRenderer > 0);
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p id=\"fixed\">fixed</p>")));
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('fixed').textContent")).toString(),
+                 QStringLiteral("fixed"));
+        QCOMPARE(browser.PagesReplaced(), 1);
+        QVERIFY(browser.Page()->renderProcessPid() != hungRenderer);
+        QTRY_VERIFY_WITH_TIMEOUT(!RendererRuns(hungRenderer), kTimeout);
+
+        // A healthy page is kept.
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>again</p>")));
+        QCOMPARE(browser.PagesReplaced(), 1);
+    }
+};
+
+RAVIK_TEST(TestPreviewBrowser)
+#include "tst_previewbrowser.moc"
