@@ -17,20 +17,6 @@ static void InitButtonResources()
 
 namespace {
 
-// The program ships without a visual-styles manifest, so the platform's
-// themed drawing is never active: the widgets' own drawing is the only one.
-constexpr bool ThemesEnabled() { return false; }
-
-unsigned AlignmentFlag(TAlignment alignment)
-{
-    switch (alignment) {
-    case taLeftJustify: return DT_LEFT;
-    case taRightJustify: return DT_RIGHT;
-    case taCenter: break;
-    }
-    return DT_CENTER;
-}
-
 void HLine(TCanvas& canvas, int x1, int x2, int y, TColor color)   // x1..x2 inclusive
 {
     canvas.Pen().SetColor(color);
@@ -264,7 +250,7 @@ void TVmCustomButton::CMMouseEnter()
         NotifyMouseEnter();
     // Only the face changes: no background erase, so the parent does not
     // paint again.
-    if (hotTrack_ || (themeAware_ && ThemesEnabled())) {
+    if (hotTrack_ || (themeAware_ && VmThemesEnabled())) {
         const TRect area = HotTrackArea();
         InvalidateRect(&area, false);
     }
@@ -274,7 +260,7 @@ void TVmCustomButton::CMMouseLeave()
 {
     TCustomControl::CMMouseLeave();
     NotifyMouseLeave();
-    if (hotTrack_ || (themeAware_ && ThemesEnabled())) {
+    if (hotTrack_ || (themeAware_ && VmThemesEnabled())) {
         const TRect area = HotTrackArea();
         InvalidateRect(&area, false);
     }
@@ -288,19 +274,7 @@ void TVmCustomButton::DrawStyledCaption(TCanvas& canvas, TRect r, unsigned flags
 
     TRect measure = r;
     const int h = canvas.DrawText(text, measure, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_CENTER);
-    switch (alignmentVertical_) {
-    case avCenter:
-        // Floor halving: a caption taller than its area stays centred on it
-        // instead of landing far outside the button.
-        r.Top = (r.Top + r.Bottom - h) >> 1;
-        r.Bottom = r.Top + h;
-        break;
-    case avBottom:
-        r.Top = r.Bottom - h - 1;
-        break;
-    case avTop:
-        break;
-    }
+    r = PlaceCaptionVertically(r, h, alignmentVertical_);
     if (layoutDirection() == Qt::RightToLeft)
         flags = (flags & ~(DT_CENTER | DT_RIGHT)) | DT_RIGHT | DT_RTLREADING;
     const bool right = (flags & DT_RIGHT) != 0;
@@ -534,14 +508,14 @@ void TVmButton::KeyUp(TKey& key, TShiftState shift)
 TRect TVmButton::CaptionArea()
 {
     TRect r = ClientRect().Inflate(-5, -5);
-    if (!HotTrack() && !(ThemeAware() && ThemesEnabled()) && ((groupIndex_ != 0 && down_) || ShowPressed()))
+    if (!HotTrack() && !(ThemeAware() && VmThemesEnabled()) && ((groupIndex_ != 0 && down_) || ShowPressed()))
         r = r.Offset(1, 1);
     return r;
 }
 
 void TVmButton::PaintCaption()
 {
-    DrawStyledCaption(Canvas(), CaptionArea(), AlignmentFlag(alignment_) | DT_WORDBREAK | DT_EXPANDTABS);
+    DrawStyledCaption(Canvas(), CaptionArea(), AlignmentTextFlag(alignment_) | DT_WORDBREAK | DT_EXPANDTABS);
 }
 
 void TVmButton::MakeDownPattern(TBitmap& pattern)
@@ -560,7 +534,7 @@ void TVmButton::Paint()
 {
     TCanvas& canvas = Canvas();
     const TRect client = ClientRect();
-    const bool themed = ThemeAware() && ThemesEnabled();
+    const bool themed = ThemeAware() && VmThemesEnabled();
     const int inset = HotTrack() || themed ? 3 : 4;
     TRect focusRect = client.Inflate(-inset, -inset);
     if (groupIndex_ != 0 && (down_ || ShowPressed()))
@@ -944,7 +918,7 @@ TRect TVmBitBtn::CaptionArea()
 
 TRect TVmBitBtn::GlyphArea()
 {
-    const bool themed = ThemeAware() && ThemesEnabled();
+    const bool themed = ThemeAware() && VmThemesEnabled();
     TRect g = TVmButton::CaptionArea();
     if (ShowPressed())
         g = themed ? g.Offset(-1, 0) : g.Offset(-1, -1);

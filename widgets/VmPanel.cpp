@@ -9,20 +9,6 @@
 
 namespace {
 
-// The program ships without a visual-styles manifest, so the platform's
-// themed drawing is never active: the widgets' own drawing is the only one.
-constexpr bool ThemesEnabled() { return false; }
-
-unsigned AlignmentFlag(TAlignment alignment)
-{
-    switch (alignment) {
-    case taLeftJustify: return DT_LEFT;
-    case taRightJustify: return DT_RIGHT;
-    case taCenter: break;
-    }
-    return DT_CENTER;
-}
-
 TRect InsetSides(TRect r, int n, TSides sides)
 {
     if (sides.Contains(sdLeft))
@@ -47,6 +33,32 @@ std::vector<TControl*> ChildControls(const QWidget* parent)
 }
 
 } // namespace
+
+unsigned AlignmentTextFlag(TAlignment alignment)
+{
+    switch (alignment) {
+    case taLeftJustify: return DT_LEFT;
+    case taRightJustify: return DT_RIGHT;
+    case taCenter: break;
+    }
+    return DT_CENTER;
+}
+
+TRect PlaceCaptionVertically(TRect r, int h, TAlignmentVertical alignment)
+{
+    switch (alignment) {
+    case avCenter:
+        r.Top = (r.Top + r.Bottom - h) >> 1;
+        r.Bottom = r.Top + h;
+        break;
+    case avBottom:
+        r.Top = r.Bottom - h - 1;
+        break;
+    case avTop:
+        break;
+    }
+    return r;
+}
 
 // ===========================================================================
 // TVmCustomPanel
@@ -348,22 +360,9 @@ void TVmCustomPanel::DrawCaptionText(TRect r)
     TCanvas& canvas = Canvas();
     canvas.SetFont(Font());
     r.Left += 1;
-    const unsigned flags = AlignmentFlag(Alignment()) | DT_WORDBREAK | DT_EXPANDTABS | DT_VCENTER;
+    const unsigned flags = AlignmentTextFlag(Alignment()) | DT_WORDBREAK | DT_EXPANDTABS | DT_VCENTER;
     TRect measure = r;
-    const int h = canvas.DrawText(Caption(), measure, flags | DT_CALCRECT);
-    switch (alignmentVertical_) {
-    case avCenter:
-        // Floor halving: a caption taller than the panel stays centred on it
-        // (above and below the panel alike) instead of wrapping around.
-        r.Top = (r.Top + r.Bottom - h) >> 1;
-        r.Bottom = r.Top + h;
-        break;
-    case avBottom:
-        r.Top = r.Bottom - h - 1;
-        break;
-    case avTop:
-        break;
-    }
+    r = PlaceCaptionVertically(r, canvas.DrawText(Caption(), measure, flags | DT_CALCRECT), alignmentVertical_);
     canvas.Brush().SetStyle(bsClear);
     if (!Enabled()) {
         canvas.Font().SetColor(clBtnHighlight);
@@ -612,9 +611,9 @@ void TVmCustomGroupBox::PaintFrameLine(const TRect& r, TColor flat)
 
 void TVmCustomGroupBox::Paint()
 {
-    // Visual styles are never active (see ThemesEnabled), so the themed
-    // group-box element is not drawn; the plain drawing below is the look.
-    static_assert(!ThemesEnabled());
+    // Visual styles are never active, so the themed group-box element is
+    // not drawn; the plain drawing below is the look.
+    static_assert(!VmThemesEnabled());
     if (groupStyle_ == gsCustom) {
         PaintPanel();
         return;

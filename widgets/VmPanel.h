@@ -24,6 +24,16 @@
 #include <vector>
 
 enum TAlignmentVertical { avTop, avCenter, avBottom };
+
+// The program ships without a visual-styles manifest, so the platform's
+// themed drawing is never active: the widgets' own drawing is the only one.
+constexpr bool VmThemesEnabled() { return false; }
+// The DT_* flag of a horizontal alignment.
+unsigned AlignmentTextFlag(TAlignment alignment);
+// r narrowed to a caption h pixels high: centred (halving downward, so a
+// caption taller than r stays centred on it), at the bottom ending one pixel
+// above r's bottom, or at the top (r unchanged).
+TRect PlaceCaptionVertically(TRect r, int h, TAlignmentVertical alignment);
 enum TVmGridStyle { gsDots, gsDottedLines, gsSolidLines };
 enum TVmGroupBoxStyle { gsStandard, gsCustom, gsTopLine, gsFlat };
 
