@@ -1,7 +1,377 @@
 #include "Unitravik.h"
 
+#include "Application.h"
+#include "Exception.h"
+#include "PageComposer.h"
+#include "PlainText.h"
+#include "PreviewBrowser.h"
+#include "Shell.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+// A failing command shows its message the way the application's default
+// handler does, and the window goes on. Catching here keeps the exception
+// from unwinding through Qt's own event code.
+template <class Handler>
+void Run(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const Exception& e) {
+        TApplication::ShowException(e.Message());
+    } catch (const std::exception& e) {
+        TApplication::ShowException(QString::fromUtf8(e.what()));
+    }
+}
+
+QFont PixelFont(const QString& family, int pixelSize)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+template <class T>
+T* Named(T* object, const char* name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+QPushButton* MakeHiddenButton(QWidget* parent, const char* name, int left, const QString& caption)
+{
+    auto* button = Named(new QPushButton(caption, parent), name);
+    button->setGeometry(left, 3, 80, 30);
+    return button;
+}
+
+QPlainTextEdit* MakeTemplateBox(QWidget* parent, const char* name, int left, int top, const QString& text)
+{
+    auto* box = Named(new QPlainTextEdit(parent), name);
+    box->setGeometry(left, top, 185, 89);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setReadOnly(true);   // no command edits the templates
+    box->setPlainText(text);
+    return box;
+}
+
+QRadioButton* MakeRadio(QWidget* parent, const char* name, int top, const QString& caption)
+{
+    auto* radio = Named(new QRadioButton(caption, parent), name);
+    radio->setGeometry(11, top, 65, 17);
+    radio->setFont(PixelFont(QStringLiteral("新宋体"), 12));
+    return radio;
+}
+
+template <class Button>
+Button* MakeSideButton(QWidget* parent, const char* name, const QRect& bounds, const QString& caption)
+{
+    auto* button = Named(new Button(parent), name);
+    button->SetCaption(caption);
+    button->setGeometry(bounds);
+    return button;
+}
+
+QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = caption == QLatin1String("-") ? menu->addSeparator() : menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void FillWithChild(QWidget* page, QWidget* child)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(child);
+}
+}
+
 Tfrmravik::Tfrmravik(QWidget* parent) : QWidget(parent)
 {
+    setObjectName(QStringLiteral("frmravik"));
     setWindowTitle(QStringLiteral("【Velmaro】淘宝代码编辑器V3.0，天猫、集市店、 基础版代码预览器"));
+    // A single border with system menu, minimise and maximise boxes.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(240, 240, 240));   // clBtnFace
+    setPalette(palette);
+    setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     resize(1116, 591);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    CreateControls();
+    WireEvents();
+    // The stored layout has been read: from now on the page controls raise
+    // their events. Nothing before this point counts as a page change.
+    vmpgcntrl1->Loaded();
+    vmpgcntrl2->Loaded();
+    AlignControls();
 }
+
+Tfrmravik::~Tfrmravik() = default;
+
+void Tfrmravik::CreateControls()
+{
+    btn1 = MakeHiddenButton(this, "btn1", 588, QStringLiteral("网页预览"));
+    btn4 = MakeHiddenButton(this, "btn4", 680, QStringLiteral("本地预览"));
+    btn3 = MakeHiddenButton(this, "btn3", 771, QStringLiteral("清空"));
+    btn2 = MakeHiddenButton(this, "btn2", 863, QStringLiteral("另存"));
+
+    pnl1 = Named(new QFrame(this), "pnl1");
+    pnl1->setGeometry(392, 312, 569, 313);
+    const TPageTemplate& professional = PageTemplate(TShopVersion::Professional);
+    const TPageTemplate& tmall = PageTemplate(TShopVersion::Tmall);
+    const TPageTemplate& basic = PageTemplate(TShopVersion::Basic);
+    mmo2 = MakeTemplateBox(pnl1, "mmo2", -152, 8, professional.Head);
+    mmo3 = MakeTemplateBox(pnl1, "mmo3", -152, 104, professional.Tail);
+    mmo4 = MakeTemplateBox(pnl1, "mmo4", -152, 200, QString());
+    mmo5 = MakeTemplateBox(pnl1, "mmo5", -64, 8, tmall.Head);
+    mmo6 = MakeTemplateBox(pnl1, "mmo6", -64, 104, tmall.Tail);
+    mmo7 = MakeTemplateBox(pnl1, "mmo7", -64, 200, basic.Head);
+    mmo8 = MakeTemplateBox(pnl1, "mmo8", -96, 296, basic.Tail);
+
+    vmpnl1 = Named(new StandIn::TVmPanel(this), "vmpnl1");
+
+    vmgrpbx1 = Named(new StandIn::TVmGroupBox(vmpnl1), "vmgrpbx1");
+    vmgrpbx1->SetCaption(QStringLiteral("版本选择"));
+    vmgrpbx1->setGeometry(2, 20, 80, 119);
+    rb1 = MakeRadio(vmgrpbx1, "rb1", 33, QStringLiteral("基础版"));
+    rb3 = MakeRadio(vmgrpbx1, "rb3", 60, QStringLiteral("专业版"));
+    rb2 = MakeRadio(vmgrpbx1, "rb2", 88, QStringLiteral("天猫"));
+    rb3->setChecked(true);
+    // Exactly one version is checked at any time.
+    versionGroup_ = new QButtonGroup(this);
+    versionGroup_->setExclusive(true);
+    versionGroup_->addButton(rb1);
+    versionGroup_->addButton(rb3);
+    versionGroup_->addButton(rb2);
+
+    vmgrpbx2 = Named(new StandIn::TVmGroupBox(vmpnl1), "vmgrpbx2");
+    vmgrpbx2->SetCaption(QStringLiteral("其他"));
+    vmgrpbx2->setGeometry(2, 274, 80, 87);
+    lbl1 = Named(new QLabel(QStringLiteral("帮助"), vmgrpbx2), "lbl1");
+    lbl1->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    QPalette blue = lbl1->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    lbl1->setPalette(blue);
+    lbl1->setCursor(Qt::WhatsThisCursor);
+    lbl1->move(11, 64);
+    lbl1->adjustSize();
+    vmbtbtn1 = MakeSideButton<StandIn::TVmBitBtn>(vmgrpbx2, "vmbtbtn1", QRect(8, 29, 65, 25), QStringLiteral("查找替换"));
+
+    vmgrpbx3 = Named(new StandIn::TVmGroupBox(vmpnl1), "vmgrpbx3");
+    vmgrpbx3->SetCaption(QStringLiteral("格式化"));
+    vmgrpbx3->setGeometry(3, 152, 80, 113);
+    vmbtbtn6 = MakeSideButton<StandIn::TVmBitBtn>(vmgrpbx3, "vmbtbtn6", QRect(8, 60, 65, 43), QStringLiteral("格式阅读"));
+    vmbtbtn2 = MakeSideButton<StandIn::TVmBitBtn>(vmgrpbx3, "vmbtbtn2", QRect(8, 28, 65, 25), QStringLiteral("字体设置"));
+
+    vmpgcntrl1 = Named(new StandIn::TVmPageControl(this), "vmpgcntrl1");
+    vmpgcntrl1->SetLoading(true);
+    vmtbshtTabSheet1 = Named(new StandIn::TVmTabSheet(vmpgcntrl1), "vmtbshtTabSheet1");
+    vmtbshtTabSheet1->SetCaption(QStringLiteral("  自定义代码  "));
+    redt1 = Named(new QTextEdit(vmtbshtTabSheet1), "redt1");
+    redt1->setFont(PixelFont(QStringLiteral("宋体"), 16));
+    QPalette text = redt1->palette();
+    text.setColor(QPalette::Text, QColor(0, 0, 0));   // clWindowText
+    redt1->setPalette(text);
+    redt1->setFrameStyle(QFrame::Box | QFrame::Plain);   // flat
+    redt1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    redt1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    redt1->setLineWrapMode(QTextEdit::WidgetWidth);
+    // The pane holds code: pasted mark-up goes in as text, not as formatting.
+    redt1->setAcceptRichText(false);
+    FillWithChild(vmtbshtTabSheet1, redt1);
+    vmtbshtTabSheet2 = Named(new StandIn::TVmTabSheet(vmpgcntrl1), "vmtbshtTabSheet2");
+    vmtbshtTabSheet2->SetCaption(QStringLiteral("实时预览"));
+    wb1 = Named(new TPreviewBrowser(vmtbshtTabSheet2), "wb1");
+    FillWithChild(vmtbshtTabSheet2, wb1);
+    vmpgcntrl1->SetActivePage(vmtbshtTabSheet1);
+
+    vmpgcntrl2 = Named(new StandIn::TVmPageControl(this), "vmpgcntrl2");
+    vmpgcntrl2->SetLoading(true);
+    vmpgcntrl2->setGeometry(720, 96, 385, 145);
+    vmpgcntrl2->SetShowCloseButton(true);
+    vmtbshtTabSheet3 = Named(new StandIn::TVmTabSheet(vmpgcntrl2), "vmtbshtTabSheet3");
+    vmtbshtTabSheet3->SetCaption(QStringLiteral("查找替换"));
+    lbl2 = Named(new QLabel(QStringLiteral("查找内容："), vmtbshtTabSheet3), "lbl2");
+    lbl2->move(24, 38);
+    lbl2->adjustSize();
+    edt1 = Named(new QLineEdit(vmtbshtTabSheet3), "edt1");
+    edt1->setGeometry(88, 34, 189, 21);
+    btn5 = MakeSideButton<StandIn::TVmButton>(vmtbshtTabSheet3, "btn5", QRect(286, 32, 75, 25), QStringLiteral("查找"));
+    lbl3 = Named(new QLabel(QStringLiteral("替换内容："), vmtbshtTabSheet3), "lbl3");
+    lbl3->move(24, 78);
+    lbl3->adjustSize();
+    edt2 = Named(new QLineEdit(vmtbshtTabSheet3), "edt2");
+    edt2->setGeometry(88, 74, 189, 21);
+    btn6 = MakeSideButton<StandIn::TVmButton>(vmtbshtTabSheet3, "btn6", QRect(286, 72, 75, 25), QStringLiteral("全部替换"));
+    vmpgcntrl2->SetActivePage(vmtbshtTabSheet3);
+
+    dlgSave1 = CodeSaveRequest();
+
+    pm1 = Named(new QMenu(this), "pm1");
+    N1 = MakeMenuItem(pm1, "N1", QStringLiteral("粘贴"));
+    N3 = MakeMenuItem(pm1, "N3", QStringLiteral("复制"));
+    N2 = MakeMenuItem(pm1, "N2", QStringLiteral("全选"));
+    N9 = MakeMenuItem(pm1, "N9", QStringLiteral("-"));
+    N8 = MakeMenuItem(pm1, "N8", QStringLiteral("反色背景"));
+    N6 = MakeMenuItem(pm1, "N6", QStringLiteral("-"));
+    N4 = MakeMenuItem(pm1, "N4", QStringLiteral("另存为"));
+    N7 = MakeMenuItem(pm1, "N7", QStringLiteral("-"));
+    N5 = MakeMenuItem(pm1, "N5", QStringLiteral("清空"));
+}
+
+void Tfrmravik::WireEvents()
+{
+    const auto click = [this](QPushButton* button, void (Tfrmravik::*handler)(QObject*)) {
+        connect(button, &QPushButton::clicked, this, [this, button, handler] { Run([&] { (this->*handler)(button); }); });
+    };
+    click(btn1, &Tfrmravik::btn1Click);
+    click(btn4, &Tfrmravik::btn4Click);
+    click(btn3, &Tfrmravik::btn3Click);
+    click(btn2, &Tfrmravik::btn2Click);
+
+    const auto sideClick = [this](StandIn::TVmButton* button, void (Tfrmravik::*handler)(QObject*)) {
+        button->OnClick = [this, handler](QObject* sender) { Run([&] { (this->*handler)(sender); }); };
+    };
+    sideClick(vmbtbtn1, &Tfrmravik::vmbtbtn1Click);
+    sideClick(vmbtbtn2, &Tfrmravik::vmbtbtn2Click);
+    sideClick(vmbtbtn6, &Tfrmravik::vmbtbtn6Click);
+    sideClick(btn5, &Tfrmravik::btn5Click);
+    sideClick(btn6, &Tfrmravik::btn6Click);
+
+    const auto menuClick = [this](QAction* item, void (Tfrmravik::*handler)(QObject*)) {
+        connect(item, &QAction::triggered, this, [this, item, handler] { Run([&] { (this->*handler)(item); }); });
+    };
+    menuClick(N1, &Tfrmravik::N1Click);
+    menuClick(N3, &Tfrmravik::N3Click);
+    menuClick(N2, &Tfrmravik::N2Click);
+    menuClick(N8, &Tfrmravik::N8Click);
+    menuClick(N4, &Tfrmravik::N4Click);
+    menuClick(N5, &Tfrmravik::N5Click);
+
+    vmpgcntrl1->OnChange = [this](QObject* sender) { Run([&] { vmpgcntrl1Change(sender); }); };
+    vmpgcntrl2->OnClose = [this](QObject* sender, bool& allow) { Run([&] { vmpgcntrl2Close(sender, allow); }); };
+
+    connect(redt1, &QTextEdit::textChanged, this, [this] { Run([&] { redt1Change(redt1); }); });
+    redt1->installEventFilter(this);
+    redt1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(redt1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { pm1->popup(redt1->viewport()->mapToGlobal(pos)); });
+    lbl1->installEventFilter(this);
+}
+
+bool Tfrmravik::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == redt1 && event->type() == QEvent::KeyPress) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        int key = keyEvent->key();
+        Run([&] { redt1KeyDown(redt1, key, keyEvent->modifiers()); });
+        return key == 0;   // a handler that clears the key consumes it
+    }
+    if (watched == lbl1 && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && lbl1->rect().contains(mouse->position().toPoint()))
+            Run([&] { lbl1Click(lbl1); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tfrmravik::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        Run([&] { FormShow(this); });
+    }
+}
+
+void Tfrmravik::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    AlignControls();
+}
+
+void Tfrmravik::AlignControls()
+{
+    // The side bar keeps its width at the left; the main page control takes
+    // the rest of the client area.
+    vmpnl1->setGeometry(0, 0, 87, height());
+    vmpgcntrl1->setGeometry(87, 0, qMax(0, width() - 87), height());
+}
+
+TShopVersion Tfrmravik::ShopVersion() const
+{
+    if (rb3->isChecked())
+        return TShopVersion::Professional;
+    if (rb2->isChecked())
+        return TShopVersion::Tmall;
+    return TShopVersion::Basic;
+}
+
+void Tfrmravik::ComposeAndWrite()
+{
+    const QString page = ComposePage(PageTemplate(ShopVersion()), CodePaneText(*redt1->document()));
+    mmo4->setPlainText(page);
+    WriteWholeFile(QString::fromLatin1(CachePageName), EncodePage(page));
+}
+
+void Tfrmravik::LocalPreview()
+{
+    ComposeAndWrite();
+    wb1->Navigate(CachePagePath());
+}
+
+void Tfrmravik::WebPreview()
+{
+    ComposeAndWrite();
+    TShell::Instance().OpenDocument(CachePagePath());
+}
+
+// ---- handlers -------------------------------------------------------------
+
+void Tfrmravik::FormShow(QObject*) { vmpgcntrl2->setVisible(false); }
+
+void Tfrmravik::btn1Click(QObject*) { WebPreview(); }
+
+void Tfrmravik::btn4Click(QObject*) { LocalPreview(); }
+
+void Tfrmravik::vmpgcntrl1Change(QObject*) { LocalPreview(); }
+
+// The code pane's commands, find and replace, and formatting are wired in
+// by the editor; until then these handlers do nothing.
+void Tfrmravik::btn3Click(QObject*) {}
+void Tfrmravik::N5Click(QObject*) {}
+void Tfrmravik::btn2Click(QObject*) {}
+void Tfrmravik::N4Click(QObject*) {}
+void Tfrmravik::N1Click(QObject*) {}
+void Tfrmravik::N3Click(QObject*) {}
+void Tfrmravik::N2Click(QObject*) {}
+void Tfrmravik::N8Click(QObject*) {}
+void Tfrmravik::lbl1Click(QObject*) {}
+void Tfrmravik::vmbtbtn2Click(QObject*) {}
+void Tfrmravik::redt1Change(QObject*) {}
+void Tfrmravik::redt1KeyDown(QObject*, int&, Qt::KeyboardModifiers) {}
+void Tfrmravik::vmbtbtn1Click(QObject*) {}
+void Tfrmravik::btn5Click(QObject*) {}
+void Tfrmravik::btn6Click(QObject*) {}
+void Tfrmravik::vmpgcntrl2Close(QObject*, bool&) {}
+void Tfrmravik::vmbtbtn6Click(QObject*) {}

@@ -1,8 +1,126 @@
 #pragma once
+// The main window: the code pane, the shop-version choice, the side bar and
+// the two-page container with the live preview. Every user command is an
+// event handler of this window, named after its control and event.
+#include "EditorCommands.h"
+#include "PageTemplates.h"
+#include "StandInWidgets.h"
+
 #include <QWidget>
+
+class QAction;
+class QButtonGroup;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTextEdit;
+class TPreviewBrowser;
 
 class Tfrmravik : public QWidget {
     Q_OBJECT
 public:
     explicit Tfrmravik(QWidget* parent = nullptr);
+    ~Tfrmravik() override;
+
+    // The controls, in the order they are created: a later one lies above
+    // an earlier sibling, and the tab order follows it.
+    QPushButton* btn1;           // "网页预览"   (covered by the page control)
+    QPushButton* btn4;           // "本地预览"
+    QPushButton* btn3;           // "清空"
+    QPushButton* btn2;           // "另存"
+    QFrame* pnl1;                // holds the template boxes
+    QPlainTextEdit* mmo2;        // professional head
+    QPlainTextEdit* mmo3;        // professional tail
+    QPlainTextEdit* mmo4;        // the page buffer: the last composed page
+    QPlainTextEdit* mmo5;        // Tmall head
+    QPlainTextEdit* mmo6;        // Tmall tail
+    QPlainTextEdit* mmo7;        // basic head
+    QPlainTextEdit* mmo8;        // basic tail
+    StandIn::TVmPanel* vmpnl1;   // side bar
+    StandIn::TVmGroupBox* vmgrpbx1;
+    QRadioButton* rb1;           // "基础版"
+    QRadioButton* rb3;           // "专业版"
+    QRadioButton* rb2;           // "天猫"
+    StandIn::TVmGroupBox* vmgrpbx2;
+    QLabel* lbl1;                // "帮助"
+    StandIn::TVmBitBtn* vmbtbtn1;
+    StandIn::TVmGroupBox* vmgrpbx3;
+    StandIn::TVmBitBtn* vmbtbtn6;
+    StandIn::TVmBitBtn* vmbtbtn2;
+    StandIn::TVmPageControl* vmpgcntrl1;
+    StandIn::TVmTabSheet* vmtbshtTabSheet1;
+    QTextEdit* redt1;            // the code pane
+    StandIn::TVmTabSheet* vmtbshtTabSheet2;
+    TPreviewBrowser* wb1;        // the embedded browser, started at the first preview
+    StandIn::TVmPageControl* vmpgcntrl2;   // the find panel
+    StandIn::TVmTabSheet* vmtbshtTabSheet3;
+    QLabel* lbl2;
+    QLineEdit* edt1;             // find text
+    StandIn::TVmButton* btn5;    // "查找"
+    QLabel* lbl3;
+    QLineEdit* edt2;             // replacement
+    StandIn::TVmButton* btn6;    // "全部替换"
+    TSaveRequest dlgSave1;
+    TCodePaneFont dlgFont1;
+    QMenu* pm1;                  // the code pane's context menu
+    QAction* N1;                 // "粘贴"
+    QAction* N3;                 // "复制"
+    QAction* N2;                 // "全选"
+    QAction* N9;
+    QAction* N8;                 // "反色背景"
+    QAction* N6;
+    QAction* N4;                 // "另存为"
+    QAction* N7;
+    QAction* N5;                 // "清空"
+
+    // Event handlers (sender first, as every control raises them).
+    void FormShow(QObject* Sender);
+    void btn1Click(QObject* Sender);          // web preview
+    void btn4Click(QObject* Sender);          // local preview
+    void vmpgcntrl1Change(QObject* Sender);   // local preview
+    void btn3Click(QObject* Sender);          // clear
+    void N5Click(QObject* Sender);            // clear
+    void btn2Click(QObject* Sender);          // save as
+    void N4Click(QObject* Sender);            // save as
+    void N1Click(QObject* Sender);            // paste
+    void N3Click(QObject* Sender);            // copy
+    void N2Click(QObject* Sender);            // select all and copy
+    void N8Click(QObject* Sender);            // select all
+    void lbl1Click(QObject* Sender);          // help
+    void vmbtbtn2Click(QObject* Sender);      // font
+    void redt1Change(QObject* Sender);        // scroll-bar update
+    // Key-down of the code pane; setting Key to 0 consumes the key.
+    void redt1KeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void vmbtbtn1Click(QObject* Sender);      // show the find panel
+    void btn5Click(QObject* Sender);          // find
+    void btn6Click(QObject* Sender);          // replace all
+    void vmpgcntrl2Close(QObject* Sender, bool& AllowClose);   // close the find panel
+    void vmbtbtn6Click(QObject* Sender);      // format for reading
+
+    // The shop version of the checked radio button.
+    TShopVersion ShopVersion() const;
+    // Composes the page of the checked version around the code pane's text
+    // and writes the cache page; throws EFCreateError when it cannot.
+    void ComposeAndWrite();
+    // Compose and write, then show the cache page in the embedded browser.
+    void LocalPreview();
+    // Compose and write, then hand the cache page to the desktop's browser.
+    void WebPreview();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void WireEvents();
+    void AlignControls();
+
+    QButtonGroup* versionGroup_ = nullptr;
+    bool shown_ = false;
 };

@@ -1,0 +1,24 @@
+#pragma once
+// What the program does before and after the application object exists,
+// apart from building the window.
+class QApplication;
+
+// Before the application object: the embedded browser's process settings.
+// Its sandbox cannot run as root, so it is switched off then (only then);
+// without a GPU device (virtual displays, headless runs) the browser draws
+// in software from the start instead of failing over to it.
+void PrepareProcess();
+
+// After the application object: Qt's Chinese translations, the font
+// substitutions that map the fonts the window names to installed ones, and
+// the picture formats.
+void InitialiseApplication(QApplication& app);
+
+// Maps "宋体", "新宋体", "Tahoma", "Verdana" and "Marlett" to installed fonts
+// that hold Chinese and Latin glyphs. QFont::family() keeps the requested
+// name, so saved rich text still names it.
+void RegisterFontSubstitutions();
+
+// Loads qtbase_zh_CN from Qt's translations into the application; false
+// when the file is not there.
+bool InstallChineseTranslations(QApplication& app);
