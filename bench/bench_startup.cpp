@@ -1,0 +1,143 @@
+// Start-up until the main window is shown, against a bare Qt window of the
+// same size, in the same run.
+//
+//   bench_startup [rounds]
+// 1. Whole start-up: this program starts itself as a child, once as the
+//    editor (process settings, application object, translations and fonts,
+//    the window with all its controls, shown and exposed) and once as a bare
+//    QWidget of 1116 x 591; the time runs from starting the child to the
+//    child's window being exposed. Both children are this same executable,
+//    so both load the same libraries.
+// 2. The window alone, in this process: building and showing Tfrmravik
+//    against building and showing a bare QWidget (the first of each is the
+//    cold one).
+#include "Application.h"
+#include "Startup.h"
+#include "Unitravik.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+namespace {
+qint64 MonotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+int Report(QWidget& window)
+{
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window, 30000))
+        return 2;
+    std::printf("shown %lld\n", static_cast<long long>(MonotonicNs()));
+    std::fflush(stdout);
+    return 0;
+}
+
+int Child(int argc, char** argv, bool editor)
+{
+    if (editor) {
+        PrepareProcess();
+        TApplication app(argc, argv);
+        InitialiseApplication(app);
+        Tfrmravik window;
+        return Report(window);
+    }
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(1116, 591);
+    return Report(window);
+}
+
+double StartChild(const QString& program, const char* mode)
+{
+    QProcess child;
+    const qint64 start = MonotonicNs();
+    child.start(program, {QStringLiteral("--child"), QLatin1String(mode)});
+    if (!child.waitForFinished(60000) || child.exitCode() != 0)
+        return -1;
+    const QByteArray out = child.readAllStandardOutput();
+    const qsizetype at = out.indexOf("shown ");
+    if (at < 0)
+        return -1;
+    return (out.mid(at + 6).trimmed().toLongLong() - start) / 1e6;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+template <class Make>
+double ShowWindow(Make make)
+{
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<QWidget> w = make();
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get(), 30000))
+        return -1;
+    const double ms = timer.nsecsElapsed() / 1e6;
+    w.reset();
+    QCoreApplication::processEvents();
+    return ms;
+}
+}
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && qstrcmp(argv[1], "--child") == 0)
+        return Child(argc, argv, qstrcmp(argv[2], "editor") == 0);
+
+    const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 9;
+    PrepareProcess();
+    TApplication app(argc, argv);
+    const QString self = QCoreApplication::applicationFilePath();
+
+    std::vector<double> editor, bare;
+    for (int i = 0; i < rounds; ++i) {
+        // Alternate which goes first so neither always finds warmer caches.
+        if (i % 2) {
+            bare.push_back(StartChild(self, "bare"));
+            editor.push_back(StartChild(self, "editor"));
+        } else {
+            editor.push_back(StartChild(self, "editor"));
+            bare.push_back(StartChild(self, "bare"));
+        }
+    }
+
+    QElapsedTimer init;
+    init.start();
+    InitialiseApplication(app);
+    const double initMs = init.nsecsElapsed() / 1e6;
+
+    std::vector<double> window, plain;
+    for (int i = 0; i < rounds; ++i) {
+        window.push_back(ShowWindow([] { return std::make_unique<Tfrmravik>(); }));
+        plain.push_back(ShowWindow([] {
+            auto w = std::make_unique<QWidget>();
+            w->resize(1116, 591);
+            return w;
+        }));
+    }
+
+    const double e = Median(editor), b = Median(bare);
+    std::printf("platform %s, %d rounds\n", qPrintable(QGuiApplication::platformName()), rounds);
+    std::printf("whole start-up, editor:       median %8.2f ms\n", e);
+    std::printf("whole start-up, bare window:  median %8.2f ms\n", b);
+    std::printf("ratio editor / bare:          %.2f (target <= 1.5)\n", b > 0 ? e / b : 0.0);
+    std::printf("translations, fonts, formats: %8.2f ms (once)\n", initMs);
+    std::printf("window alone: first %8.2f ms, then median %8.2f ms; bare QWidget first %8.2f ms, then median %8.2f ms\n",
+                window.front(), Median({window.begin() + 1, window.end()}), plain.front(),
+                Median({plain.begin() + 1, plain.end()}));
+    return 0;
+}
