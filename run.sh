@@ -3,18 +3,25 @@
 # virtual X display (Xvfb); the script says how to stop it.
 set -euo pipefail
 cd "$(dirname "$0")"
+BUILD_DIR="${RAVIK_BUILD_DIR:-build}"
 scripts/setup.sh
 scripts/build.sh --target ravik
-cmake --install build --prefix build/stage >/dev/null
+# The program runs with its install folder as the working directory: the
+# cache page is written to files/ there.
+cmake --install "$BUILD_DIR" --prefix "$BUILD_DIR/stage" >/dev/null
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export DISPLAY=:99
   if ! xdpyinfo -display :99 >/dev/null 2>&1; then
     Xvfb :99 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-    echo "No display: the editor runs on the virtual display :99 (Xvfb, pid $!)."
-    echo "Stop the editor with Ctrl+C; stop the virtual display with: kill $!"
-    sleep 1
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+      xdpyinfo -display :99 >/dev/null 2>&1 && break
+      sleep 0.2
+    done
+    echo "No display: the editor runs on the virtual display :99 (Xvfb, pid $XVFB_PID)."
+    echo "Stop the editor with Ctrl+C; stop the virtual display with: kill $XVFB_PID"
   fi
 fi
-cd build/stage
+cd "$BUILD_DIR/stage"
 exec ./ravik

@@ -34,6 +34,9 @@ void TVmTabSheet::SetCaption(const QString& caption)
 
 TVmPageControl::TVmPageControl(QWidget* parent) : QTabWidget(parent)
 {
+    // The control paints its whole area, the strip beside the tabs too:
+    // whatever lies below it stays covered.
+    setAutoFillBackground(true);
     connect(this, &QTabWidget::currentChanged, this, [this](int) {
         if (!loading_ && OnChange)
             OnChange(this);

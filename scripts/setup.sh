@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-webengine-dev libgl-dev
   qt6-translations-l10n
   fonts-noto-cjk fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth x11-utils
   unrtf libbenchmark-dev
 )
 
