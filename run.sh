@@ -23,5 +23,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Stop the editor with Ctrl+C; stop the virtual display with: kill $XVFB_PID"
   fi
 fi
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
+  mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+fi
 cd "$BUILD_DIR/stage"
 exec ./ravik

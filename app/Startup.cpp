@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLoggingCategory>
 #include <QTranslator>
 
 #include <unistd.h>
@@ -57,6 +58,9 @@ bool InstallChineseTranslations(QApplication& app)
 
 void InitialiseApplication(QApplication& app)
 {
+    // The browser engine reports its start-up settings as information;
+    // that is noise on the terminal the editor was started from.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     InstallChineseTranslations(app);
     RegisterFontSubstitutions();
     RegisterPictureFormats();
