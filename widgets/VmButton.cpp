@@ -17,24 +17,33 @@ static void InitButtonResources()
 
 namespace {
 
-void HLine(TCanvas& canvas, int x1, int x2, int y, TColor color)   // x1..x2 inclusive
-{
-    canvas.Pen().SetColor(color);
-    canvas.MoveTo(x1, y);
-    canvas.LineTo(x2 + 1, y);
-}
-
-void VLine(TCanvas& canvas, int x, int y1, int y2, TColor color)   // y1..y2 inclusive
-{
-    canvas.Pen().SetColor(color);
-    canvas.MoveTo(x, y1);
-    canvas.LineTo(x, y2 + 1);
-}
-
 void Fill(TCanvas& canvas, const TRect& r, TColor color)
 {
     canvas.Brush().SetColor(color);
     canvas.FillRect(r);
+}
+
+// One-pixel lines of the face as fills: the same pixels as pen lines, at a
+// fraction of the cost of plotting them one by one.
+void HLine(TCanvas& canvas, int x1, int x2, int y, TColor color)   // x1..x2 inclusive
+{
+    Fill(canvas, Rect(x1, y, x2 + 1, y + 1), color);
+}
+
+void VLine(TCanvas& canvas, int x, int y1, int y2, TColor color)   // y1..y2 inclusive
+{
+    Fill(canvas, Rect(x, y1, x + 1, y2 + 1), color);
+}
+
+// A one-pixel bevel ring on all four sides, pixel for pixel as the border
+// routines draw it (the lower-right colour last, owning the top-right and
+// bottom-left corners), in fills.
+void Ring(TCanvas& canvas, const TRect& r, TColor upperLeft, TColor lowerRight)
+{
+    VLine(canvas, r.Left, r.Top, r.Bottom - 1, upperLeft);
+    HLine(canvas, r.Left, r.Right - 1, r.Top, upperLeft);
+    VLine(canvas, r.Right - 1, r.Top, r.Bottom - 1, lowerRight);
+    HLine(canvas, r.Left, r.Right - 1, r.Bottom - 1, lowerRight);
 }
 
 } // namespace
@@ -270,19 +279,18 @@ void TVmCustomButton::DrawStyledCaption(TCanvas& canvas, TRect r, unsigned flags
 {
     canvas.Brush().SetStyle(bsClear);
     canvas.SetFont(Font());
-    const QString& text = Caption();
 
-    TRect measure = r;
-    const int h = canvas.DrawText(text, measure, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_CENTER);
-    r = PlaceCaptionVertically(r, h, alignmentVertical_);
+    const CaptionLayout& layout = LayoutCaption(canvas, r.Width());
+    r = PlaceCaptionVertically(r, layout.height, alignmentVertical_);
+    if (layout.oneLine && (flags & DT_WORDBREAK))
+        flags = (flags & ~DT_WORDBREAK) | DT_SINGLELINE;
     if (layoutDirection() == Qt::RightToLeft)
         flags = (flags & ~(DT_CENTER | DT_RIGHT)) | DT_RIGHT | DT_RTLREADING;
     const bool right = (flags & DT_RIGHT) != 0;
 
     auto drawAt = [&](int dx, int dy, TColor color) {
-        TRect at = r.Offset(dx, dy);
         canvas.Font().SetColor(color);
-        canvas.DrawText(text, at, flags);
+        DrawCaptionCopy(canvas, layout, r.Offset(dx, dy), flags);
     };
 
     if (Enabled()) {
@@ -304,6 +312,45 @@ void TVmCustomButton::DrawStyledCaption(TCanvas& canvas, TRect r, unsigned flags
         drawAt(0, 0, clBtnShadow);
     }
     canvas.Brush().SetStyle(bsSolid);
+}
+
+const TVmCustomButton::CaptionLayout& TVmCustomButton::LayoutCaption(TCanvas& canvas, int width)
+{
+    CaptionLayout& l = captionLayout_;
+    if (l.width == width && l.text == Caption() && l.font.SameAs(canvas.Font()))
+        return l;
+    l.text = Caption();
+    l.font = canvas.Font();
+    l.width = width;
+    TRect wrapped = Rect(0, 0, width, 0);
+    l.height = canvas.DrawText(l.text, wrapped, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_CENTER);
+    // Wrapping drops the spaces at a line's end and breaks at line feeds;
+    // a caption with neither that fits the width is one line either way.
+    TRect single = Rect(0, 0, 0, 0);
+    canvas.DrawText(l.text, single, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+    l.oneLine = !l.text.contains(QLatin1Char('\r')) && !l.text.contains(QLatin1Char('\n'))
+                && !l.text.endsWith(QLatin1Char(' ')) && single.Width() <= width;
+    l.lineWidth = single.Width();
+    l.plain = l.oneLine && !l.text.contains(QLatin1Char('&')) && !l.text.contains(QLatin1Char('\t'));
+    return l;
+}
+
+void TVmCustomButton::DrawCaptionCopy(TCanvas& canvas, const CaptionLayout& layout, TRect r, unsigned flags)
+{
+    if (!layout.plain || !canvas.HandleAllocated()) {
+        canvas.DrawText(layout.text, r, flags);
+        return;
+    }
+    // A plain line is placed as DrawText places it, with its width known.
+    int x = r.Left;
+    if (flags & DT_CENTER)
+        x = r.Left + (r.Width() - layout.lineWidth) / 2;
+    else if (flags & DT_RIGHT)
+        x = r.Right - layout.lineWidth;
+    const int saved = canvas.SaveDC();
+    canvas.IntersectClipRect(r);
+    canvas.TextOut(x, r.Top, layout.text);
+    canvas.RestoreDC(saved);
 }
 
 // ===========================================================================
@@ -604,8 +651,8 @@ void TVmButton::PaintHotTrackFace()
     HLine(canvas, 2, w - 3, h - 2, k);
 
     auto rings = [&](TColor u, TColor l) {
-        PaintBevelRings(canvas, face, u, l, 1, AllSides);
-        PaintBevelRings(canvas, face.Inflate(-1, -1), DarkenColor(u, 10), LightenColor(l, 10), 1, AllSides);
+        Ring(canvas, face, u, l);
+        Ring(canvas, face.Inflate(-1, -1), DarkenColor(u, 10), LightenColor(l, 10));
         Fill(canvas, face.Inflate(-2, -2), Color());
     };
 

@@ -93,6 +93,24 @@ protected:
     bool InsideClient(int x, int y) const;
 
 private:
+    // The caption's measured height for a width, kept between paints (hot
+    // tracking repaints often, and measuring wrapped text is the costliest
+    // part of a paint). oneLine: the caption fits on one line as it is, so
+    // drawing it needs no wrapping pass.
+    struct CaptionLayout {
+        QString text;
+        TFont font;
+        int width = -1;
+        int height = 0;
+        bool oneLine = false;
+        int lineWidth = 0;   // of the one line
+        bool plain = false;  // one line without accelerator or tab
+    };
+    const CaptionLayout& LayoutCaption(TCanvas& canvas, int width);
+    // Draws one copy of the caption in r as DrawText would with `flags`.
+    void DrawCaptionCopy(TCanvas& canvas, const CaptionLayout& layout, TRect r, unsigned flags);
+    CaptionLayout captionLayout_;
+
     TAlignmentVertical alignmentVertical_ = avCenter;
     TColor hotTrackColor_ = clHighlight;
     TVmHotTrackColorType hotTrackColorType_ = htctComplement;
