@@ -60,9 +60,9 @@ void SelectAllInCodePane(QTextEdit& pane)
 
 void ClearCodePane(QTextEdit& pane)
 {
-    pane.setCurrentCharFormat(QTextCharFormat());
+    ClearInsertionFormat(pane);
     pane.clear();
-    pane.setCurrentCharFormat(QTextCharFormat());
+    ClearInsertionFormat(pane);
 }
 
 TSaveRequest CodeSaveRequest()
@@ -99,13 +99,19 @@ bool TCodePaneFont::Execute(QTextEdit& pane)
     if (!TDialogs::Instance().ExecuteFont(pane.window(), choice))
         return false;
     choice_ = choice;
-    pane.setFont(choice_.font);
+    SetCodePaneFont(pane, choice_.font);
     if (choice_.color.isValid()) {
         QPalette palette = pane.palette();
         palette.setColor(QPalette::Text, choice_.color);
         pane.setPalette(palette);
     }
     return true;
+}
+
+void SetCodePaneFont(QTextEdit& pane, QFont font)
+{
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    pane.setFont(font);
 }
 
 void ShowHelp(QWidget* owner)

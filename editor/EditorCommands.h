@@ -4,6 +4,7 @@
 // through TDialogs and are owned by the pane's window.
 #include "Dialogs.h"
 
+#include <QFont>
 #include <QString>
 
 class QTextEdit;
@@ -46,6 +47,12 @@ public:
 private:
     TFontChoice choice_;
 };
+
+// Gives the pane `font`, told to skip glyph shaping where the script does
+// not need it: decoration code is long runs of Latin mark-up, and shaping it
+// (kerning, ligatures) more than doubles the time the pane takes to lay out
+// a large document, for nothing a reader of code needs.
+void SetCodePaneFont(QTextEdit& pane, QFont font);
 
 // "帮助".
 void ShowHelp(QWidget* owner);

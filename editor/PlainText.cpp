@@ -32,13 +32,24 @@ int DocumentPosition(QStringView codePaneText, qsizetype position)
     position = qBound<qsizetype>(0, position, codePaneText.size());
     // Every LF in the pane's text is the second half of a line break: the
     // document cannot hold a bare CR or LF (inserting one makes a break).
-    const qsizetype extra = codePaneText.first(position).count(u'\n');
+    qsizetype extra = codePaneText.first(position).count(u'\n');
+    if (position < codePaneText.size() && codePaneText[position] == u'\n')
+        ++extra;
     return int(position - extra);
+}
+
+void ClearInsertionFormat(QTextEdit& pane)
+{
+    // With a selection, setCurrentCharFormat() would reformat every selected
+    // character (seconds on a large document, and an undo step); at the
+    // start with nothing selected it only sets what the next text takes.
+    pane.moveCursor(QTextCursor::Start);
+    pane.setCurrentCharFormat(QTextCharFormat());
 }
 
 void SetCodePaneText(QTextEdit& pane, const QString& text)
 {
-    pane.setCurrentCharFormat(QTextCharFormat());
+    ClearInsertionFormat(pane);
     pane.setPlainText(text);
     pane.moveCursor(QTextCursor::Start);
 }

@@ -27,3 +27,7 @@ int DocumentPosition(QStringView codePaneText, qsizetype position);
 // setPlainText() would paint all of it in the format found at the caret
 // (red, if the caret stood after a coloured tag). The caret goes to the start.
 void SetCodePaneText(QTextEdit& pane, const QString& text);
+
+// Moves the caret to the start and makes the text typed next carry no
+// character formatting. The pane's text is not touched.
+void ClearInsertionFormat(QTextEdit& pane);

@@ -175,7 +175,18 @@ QByteArray WriteRtf(const QTextDocument& document, const QColor& textColour)
 
     QByteArray body;
     body.reserve(document.characterCount() + 1024);
+    // The pane's own format goes first, before any paragraph: a reader that
+    // meets \par with no format set may drop the empty lines at the start.
     RunFormat current;
+    current.font = 0;
+    current.size = HalfPoints(defaultFont);
+    current.bold = defaultFont.bold();
+    current.italic = defaultFont.italic();
+    current.underline = defaultFont.underline();
+    current.strike = defaultFont.strikeOut();
+    current.colour = 1;
+    AppendFormatChange(body, RunFormat(), current);
+    body.append(' ');
     bool firstBlock = true;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         if (!firstBlock)
@@ -225,9 +236,7 @@ QByteArray WriteRtf(const QTextDocument& document, const QColor& textColour)
         out.append(';');
     }
     out.append("}\r\n\\viewkind4\\pard\\plain");
-    // The body starts with the first run's format change, which begins with
-    // a control word, so no separator is needed here.
-    out.append(body);
+    out.append(body);   // starts with a control word: no separator needed
     out.append("}\r\n");
     return out;
 }

@@ -13,8 +13,9 @@
 //   "src="  is whole in ' src="a.jpg"', not in ' xsrc="a.jpg"';
 //   "</li>" is whole in "</li>\r" and "</li><li", not in "</li>x".
 // This is the rule of the pane's own whole-word search
-// (QTextDocument::FindWholeWords), so a search here finds exactly what the
-// pane's search would.
+// (QTextDocument::FindWholeWords). That search, after rejecting a candidate,
+// goes on beyond the candidate's end and so misses an occurrence that
+// follows right on it ("href=" in "xhref=href="); this one does not.
 #include <QChar>
 #include <QStringView>
 
