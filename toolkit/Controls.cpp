@@ -169,8 +169,22 @@ TControl::TControl(TComponent* owner, QWidget* parent)
             CMParentColorChanged();
         if (parentFont_)
             CMParentFontChanged();
-        if (parent->isVisible())
-            QMetaObject::invokeMethod(this, [this] { ApplyVisibility(); }, Qt::QueuedConnection);
+        // The parent's colour and font reached only this class's handlers
+        // here; a derived class hears of them again once it exists.
+        const bool showNow = parent->isVisible();
+        QMetaObject::invokeMethod(
+            this,
+            [this, showNow] {
+                if (showNow)
+                    ApplyVisibility();
+                if (parentWidget()) {
+                    if (parentColor_)
+                        CMParentColorChanged();
+                    if (parentFont_)
+                        CMParentFontChanged();
+                }
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -130,6 +130,13 @@ TCustomForm* GetParentForm(const QWidget* widget);
 class TControl : public QWidget, public TComponent {
     Q_OBJECT
 public:
+    // With a parent given here, the parent's colour and font are taken at
+    // once by this class, and the notifications are repeated from the event
+    // loop for the derived class's own handlers (which do not exist while
+    // this constructor runs). A derived class that must see them before the
+    // event loop runs calls CMParentColorChanged()/CMParentFontChanged() at
+    // the end of its constructor, or is given its parent with SetParent.
+    // Under a parent already on screen the control shows from the event loop.
     explicit TControl(TComponent* owner = nullptr, QWidget* parent = nullptr);
     ~TControl() override;
 

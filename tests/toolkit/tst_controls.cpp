@@ -338,6 +338,22 @@ private slots:
         child->SetName(QStringLiteral("grp3"));
         QCOMPARE(child->Caption(), QStringLiteral("grp2"));
 
+        // A derived class's own parent-colour handler hears of the parent
+        // given to the constructor once the event loop runs.
+        struct ColourFollower : Probe {
+            using Probe::Probe;
+            TColor seen = clNone;
+            void CMParentColorChanged() override
+            {
+                Probe::CMParentColorChanged();
+                if (TControl* p = ParentControl())
+                    seen = p->Color();
+            }
+        };
+        auto* follower = new ColourFollower(nullptr, &parent);
+        QCOMPARE(follower->Color(), clBlue);
+        QTRY_COMPARE(follower->seen, clBlue);
+
         // A control parented later takes the parent's colour and font.
         auto* late = new Probe;
         late->SetParent(&parent);
