@@ -168,6 +168,25 @@ QImage Stretched(const QImage& source, const TRect& src, int w, int h)
 
 } // namespace
 
+void FillSpan32(QRgb* dst, int count, QRgb value)
+{
+    // A short run is written pixel by pixel; a long one is seeded and then
+    // doubled with block copies, which use the machine's widest stores.
+    constexpr int kSeed = 16;
+    if (count <= 2 * kSeed) {
+        for (int i = 0; i < count; ++i)
+            dst[i] = value;
+        return;
+    }
+    for (int i = 0; i < kSeed; ++i)
+        dst[i] = value;
+    for (int done = kSeed; done < count;) {
+        const int chunk = std::min(done, count - done);
+        std::memcpy(dst + done, dst, sizeof(QRgb) * static_cast<size_t>(chunk));
+        done += chunk;
+    }
+}
+
 // A QPainter on the canvas's image with its clip and origin applied.
 struct TCanvas::Painter {
     QPainter p;
@@ -369,7 +388,7 @@ void TCanvas::FillDeviceRegion(const QRegion& region)
                 for (int x = r.left(); x <= r.right(); ++x)
                     *row++ = prow[((x % img.width()) + img.width()) % img.width()] | kOpaque;
             } else if (style == bsSolid) {
-                std::fill_n(row, r.width(), color);
+                FillSpan32(row, r.width(), color);
             } else {
                 for (int x = r.left(); x <= r.right(); ++x, ++row)
                     if (HatchHit(style, x, y))
@@ -926,7 +945,11 @@ void TCanvas::BitBlt(int x, int y, int w, int h, const QImage& source, int sx, i
             if (left > right)
                 continue;
             const int offset = srcX - dest.left();
-            if (rop == cmSrcCopy) {
+            if (rop == cmSrcCopy && src.format() == QImage::Format_RGB32) {
+                // RGB32 pixels are opaque already (and distinct blocks when
+                // copying within one image).
+                std::memmove(out + left, in + left + offset, sizeof(QRgb) * static_cast<size_t>(right - left + 1));
+            } else if (rop == cmSrcCopy) {
                 for (int dx = left; dx <= right; ++dx)
                     out[dx] = in[dx + offset] | kOpaque;
             } else {

@@ -60,6 +60,9 @@ constexpr unsigned DT_HIDEPREFIX = 0x100000;
 // Pixels() of a point outside the image or the clip region.
 constexpr TColor CLR_INVALID = static_cast<TColor>(0xFFFFFFFFu);
 
+// Sets `count` pixels from `dst` on to `value`; fast for long spans.
+void FillSpan32(QRgb* dst, int count, QRgb value);
+
 struct TTextMetric {
     int tmHeight = 0;
     int tmAscent = 0;

@@ -4,6 +4,7 @@
 #include "Forms.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -342,45 +343,79 @@ void PaintGradientFill(TCanvas& canvas, const TRect& rect, int direction, TColor
         return;
     const int W = rect.Width();
     const int H = rect.Height();
-    if (W <= 0 || H <= 0)
+    if (W <= 0 || H <= 0 || !canvas.HandleAllocated())
         return;
     const TColor E = ColorToRGB(topLeft);
     const TColor A = ColorToRGB(bottomRight);
 
+    // Row colours (columns for a horizontal fill) in 16.16 fixed point,
+    // starting from A at the far end and stepping towards E.
+    const int n = vertical ? H : W;
+    const auto stepOf = [n](int e, int a) { return n <= 0 ? 0 : (e * 65536 - a * 65536) / n; };
+    const int stepR = stepOf(GetRValue(E), GetRValue(A));
+    const int stepG = stepOf(GetGValue(E), GetGValue(A));
+    const int stepB = stepOf(GetBValue(E), GetBValue(A));
+    const auto colourAt = [&](int j) {   // the j-th row from the far end: row n - 1 - j
+        return RGB((GetRValue(A) * 65536 + j * stepR) >> 16, (GetGValue(A) * 65536 + j * stepG) >> 16,
+                   (GetBValue(A) * 65536 + j * stepB) >> 16);
+    };
+
+    // Bands: each takes its first row's colour and runs over every following
+    // row of that colour, and over at least minBand rows.
+    struct Band {
+        int first, last;   // rows, first > last: bands run towards row 0
+        TColor colour;
+    };
+    std::vector<Band> bands;
+    const int minBand = band == 0 ? 1 : band <= 8 ? band : 255 / band + 1;
+    for (int j = 0; j < n;) {
+        const TColor colour = colourAt(j);
+        int end = j + 1;
+        while (end < n && (end - j < minBand || colourAt(end) == colour))
+            ++end;
+        bands.push_back({n - 1 - j, n - end, colour});
+        j = end;
+    }
+
+    if (canvas.CopyMode() == cmSrcCopy) {
+        // A plain copy of the finished work bitmap would put exactly these
+        // colours on every visible pixel, so write them there directly:
+        // one pass over the visible pixels instead of filling, spreading and
+        // copying a whole bitmap.
+        std::vector<QRgb> line(static_cast<size_t>(n));
+        for (const Band& b : bands)
+            std::fill(line.begin() + b.last, line.begin() + b.first + 1, ToQRgb(b.colour));
+        QImage& image = *canvas.Target();
+        const TRect device = rect.Offset(canvas.ViewportOrg().X, canvas.ViewportOrg().Y);
+        const QRegion visible = canvas.ClipRegion().ToQRegion().intersected(device.ToQRect());
+        for (const QRect& r : visible) {
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                if (vertical)
+                    FillSpan32(row + r.left(), r.width(), line[static_cast<size_t>(y - device.Top)]);
+                else
+                    std::copy_n(line.begin() + (r.left() - device.Left), r.width(), row + r.left());
+            }
+        }
+        return;
+    }
+
+    // Any other copy mode combines the finished bitmap with the canvas: build
+    // it as an 8-pixel strip, one solid brush per band, spread by doubling
+    // block copies.
     TBitmap work(W, H);
     TCanvas& wc = work.Canvas();
     wc.Pen().SetWidth(1);
     wc.Pen().SetStyle(psClear);
     wc.Pen().SetMode(pmCopy);
     wc.Brush().SetStyle(bsSolid);
-
-    const int n = vertical ? H : W;
-    const int minBand = band == 0 ? 1 : band <= 8 ? band : 255 / band + 1;
-    const auto stepOf = [n](int e, int a) { return n <= 0 ? 0 : (e * 65536 - a * 65536) / n; };
-    const int stepR = stepOf(GetRValue(E), GetRValue(A));
-    const int stepG = stepOf(GetGValue(E), GetGValue(A));
-    const int stepB = stepOf(GetBValue(E), GetBValue(A));
-    // Colour of the j-th row counted from the far end (row n - 1 - j).
-    const auto colourAt = [&](int j) {
-        return RGB((GetRValue(A) * 65536 + j * stepR) >> 16, (GetGValue(A) * 65536 + j * stepG) >> 16,
-                   (GetBValue(A) * 65536 + j * stepB) >> 16);
-    };
-
-    for (int j = 0; j < n;) {
-        const TColor colour = colourAt(j);
-        int end = j + 1;
-        while (end < n && (end - j < minBand || colourAt(end) == colour))
-            ++end;
-        wc.Brush().SetColor(colour);
-        // Rows (or columns) n - end .. n - 1 - j of the 8-pixel strip.
+    for (const Band& b : bands) {
+        wc.Brush().SetColor(b.colour);
         if (vertical)
-            wc.FillRect({0, n - end, 8, n - j});
+            wc.FillRect({0, b.last, 8, b.first + 1});
         else
-            wc.FillRect({n - end, 0, n - j, 8});
-        j = end;
+            wc.FillRect({b.last, 0, b.first + 1, 8});
     }
-
-    // Spread the strip over the bitmap by doubling block copies.
     const int length = vertical ? W : H;
     for (int filled = std::min(8, length); filled < length;) {
         const int copy = std::min(filled, length - filled);

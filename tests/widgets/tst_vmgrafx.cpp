@@ -471,6 +471,38 @@ private slots:
         QVERIFY(none.Painted().isEmpty());
     }
 
+    void gradientHonoursClipOriginAndCopyMode()
+    {
+        const TRect r{2, 1, 40, 13};
+        Surface plain(44, 16);
+        PaintGradientFill(plain.Canvas(), r, gdHorizontal, RGB(250, 10, 90), RGB(3, 200, 30), 2);
+
+        // Through a clip and a moved origin: the same pixels where visible.
+        Surface clipped(44, 16);
+        clipped.Canvas().SetViewportOrg(1, 1);
+        clipped.Canvas().IntersectClipRect({10, 0, 20, 8});
+        PaintGradientFill(clipped.Canvas(), r.Offset(-1, -1), gdHorizontal, RGB(250, 10, 90), RGB(3, 200, 30), 2);
+        QCOMPARE(clipped.Painted(), Box(11, 1, 21, 9));
+        for (int y = 1; y < 9; ++y)
+            for (int x = 11; x < 21; ++x)
+                QCOMPARE(clipped.At(x, y), plain.At(x, y));
+
+        // Another copy mode combines the finished bitmap with the canvas; OR
+        // onto black gives the plain result back.
+        for (int direction : {int(gdHorizontal), int(gdVertical)}) {
+            Surface ref(44, 16);
+            PaintGradientFill(ref.Canvas(), r, direction, RGB(250, 10, 90), RGB(3, 200, 30), 2);
+            Surface ored(44, 16);
+            ored.Canvas().Brush().SetColor(clBlack);
+            ored.Canvas().FillRect(r);
+            ored.Canvas().SetCopyMode(cmSrcPaint);
+            PaintGradientFill(ored.Canvas(), r, direction, RGB(250, 10, 90), RGB(3, 200, 30), 2);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 44; ++x)
+                    QCOMPARE(ored.At(x, y), ref.At(x, y));
+        }
+    }
+
     void maskedBitmapLeavesTheKeyColourOut()
     {
         TBitmap glyph(4, 2);
