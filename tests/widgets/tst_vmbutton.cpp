@@ -615,6 +615,12 @@ private slots:
         QVERIFY(button.GlyphCustomised());
         button.SetNumGlyphs(5);
         QCOMPARE(button.NumGlyphs(), 3);
+
+        // An emptied glyph leaves the caption the whole area again.
+        button.SetGlyph(TBitmap(0, 16));
+        QVERIFY(button.Glyph().Empty());
+        QCOMPARE(button.CaptionArea(), Rect(5, 5, 70, 20));
+        Painted(button);
     }
 
     void glyphLayouts()

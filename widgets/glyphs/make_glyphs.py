@@ -216,7 +216,8 @@ GLYPHS = {
 def disabled(rows):
     """The shape embossed: a light copy one pixel down-right under a grey copy."""
     out = [[BACKGROUND] * 16 for _ in range(16)]
-    shape = [[c != '.' for c in row] for row in rows]
+    # White details (the abort bar) stay holes in the embossed shape.
+    shape = [[c not in '.w' for c in row] for row in rows]
     for y in range(16):
         for x in range(16):
             if shape[y][x] and x + 1 < 16 and y + 1 < 16:
