@@ -2,9 +2,12 @@
 
 #include "Application.h"
 #include "Exception.h"
+#include "FindReplace.h"
+#include "Formatting.h"
 #include "PageComposer.h"
 #include "PlainText.h"
 #include "PreviewBrowser.h"
+#include "ScrollBar.h"
 #include "Shell.h"
 
 #include <QAction>
@@ -57,6 +60,9 @@ QPushButton* MakeHiddenButton(QWidget* parent, const char* name, int left, const
 {
     auto* button = Named(new QPushButton(caption, parent), name);
     button->setGeometry(left, 3, 80, 30);
+    // Covered by the page control but still in the tab order: a focused
+    // button answers Enter as well as Space.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -188,7 +194,7 @@ void Tfrmravik::CreateControls()
     vmtbshtTabSheet1 = Named(new StandIn::TVmTabSheet(vmpgcntrl1), "vmtbshtTabSheet1");
     vmtbshtTabSheet1->SetCaption(QStringLiteral("  自定义代码  "));
     redt1 = Named(new QTextEdit(vmtbshtTabSheet1), "redt1");
-    redt1->setFont(PixelFont(QStringLiteral("宋体"), 16));
+    SetCodePaneFont(*redt1, PixelFont(QStringLiteral("宋体"), 16));
     QPalette text = redt1->palette();
     text.setColor(QPalette::Text, QColor(0, 0, 0));   // clWindowText
     redt1->setPalette(text);
@@ -356,22 +362,39 @@ void Tfrmravik::btn4Click(QObject*) { LocalPreview(); }
 
 void Tfrmravik::vmpgcntrl1Change(QObject*) { LocalPreview(); }
 
-// The code pane's commands, find and replace, and formatting are wired in
-// by the editor; until then these handlers do nothing.
-void Tfrmravik::btn3Click(QObject*) {}
-void Tfrmravik::N5Click(QObject*) {}
-void Tfrmravik::btn2Click(QObject*) {}
-void Tfrmravik::N4Click(QObject*) {}
-void Tfrmravik::N1Click(QObject*) {}
-void Tfrmravik::N3Click(QObject*) {}
-void Tfrmravik::N2Click(QObject*) {}
-void Tfrmravik::N8Click(QObject*) {}
-void Tfrmravik::lbl1Click(QObject*) {}
-void Tfrmravik::vmbtbtn2Click(QObject*) {}
-void Tfrmravik::redt1Change(QObject*) {}
-void Tfrmravik::redt1KeyDown(QObject*, int&, Qt::KeyboardModifiers) {}
-void Tfrmravik::vmbtbtn1Click(QObject*) {}
-void Tfrmravik::btn5Click(QObject*) {}
-void Tfrmravik::btn6Click(QObject*) {}
-void Tfrmravik::vmpgcntrl2Close(QObject*, bool&) {}
-void Tfrmravik::vmbtbtn6Click(QObject*) {}
+void Tfrmravik::btn3Click(QObject*) { ClearCodePane(*redt1); }
+
+void Tfrmravik::N5Click(QObject*) { ClearCodePane(*redt1); }
+
+void Tfrmravik::btn2Click(QObject*) { SaveCodePaneAs(*redt1, dlgSave1); }
+
+void Tfrmravik::N4Click(QObject*) { SaveCodePaneAs(*redt1, dlgSave1); }
+
+void Tfrmravik::N1Click(QObject*) { PasteIntoCodePane(*redt1); }
+
+void Tfrmravik::N3Click(QObject*) { CopyFromCodePane(*redt1); }
+
+void Tfrmravik::N2Click(QObject*) { SelectAllAndCopy(*redt1); }
+
+void Tfrmravik::N8Click(QObject*) { SelectAllInCodePane(*redt1); }
+
+void Tfrmravik::lbl1Click(QObject*) { ShowHelp(this); }
+
+void Tfrmravik::vmbtbtn2Click(QObject*) { dlgFont1.Execute(*redt1); }
+
+void Tfrmravik::redt1Change(QObject*) { UpdateCodePaneScrollBar(*redt1); }
+
+// The space key is left to the pane afterwards (Key stays as it is).
+void Tfrmravik::redt1KeyDown(QObject*, int& Key, Qt::KeyboardModifiers) { CodePaneKeyDown(*redt1, Key); }
+
+void Tfrmravik::vmbtbtn1Click(QObject*) { vmpgcntrl2->setVisible(true); }
+
+void Tfrmravik::btn5Click(QObject*) { FindInCodePane(*redt1, edt1->text()); }
+
+void Tfrmravik::btn6Click(QObject*) { ReplaceAllInCodePane(*redt1, edt1->text(), edt2->text()); }
+
+// The panel keeps its page (AllowClose stays false) and its two texts; only
+// the whole control goes out of sight until "查找替换" brings it back.
+void Tfrmravik::vmpgcntrl2Close(QObject*, bool&) { vmpgcntrl2->setVisible(false); }
+
+void Tfrmravik::vmbtbtn6Click(QObject*) { FormatForReading(*redt1); }

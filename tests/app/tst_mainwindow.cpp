@@ -339,6 +339,26 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
     }
 
+    void coveredButtonsAnswerTheKeyboard()
+    {
+        WorkingDir dir(true);
+        FakeDialogs dialogs;
+        FakeShell shell;
+        Tfrmravik w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSignalSpy navigations(w.wb1, &TPreviewBrowser::NavigationRequested);
+        w.btn4->setFocus();
+        QTest::keyClick(w.btn4, Qt::Key_Return);
+        QCOMPARE(navigations.size(), 1);
+        QTest::keyClick(w.btn4, Qt::Key_Space);
+        QCOMPARE(navigations.size(), 2);
+        w.btn1->setFocus();
+        QTest::keyClick(w.btn1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(shell.opened.size(), 1);
+        QVERIFY(dir.HasCachePage());
+    }
+
     void maximisingGrowsThePageControlNotTheSideBar()
     {
         Tfrmravik w;
