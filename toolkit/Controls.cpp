@@ -64,15 +64,11 @@ bool MapButton(Qt::MouseButton b, TMouseButton& out)
     default: return false;
     }
 }
-
-QChar AccelChar(int key, const QString& text)
-{
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return QChar(key);
-    return text.isEmpty() ? QChar() : text.at(0);
 }
 
-TKey NormalizedKey(const QKeyEvent* e, TShiftState& shift)
+// ---------------------------------------------------------------------------
+
+TKey KeyFromQt(const QKeyEvent* e, TShiftState& shift)
 {
     TKey key = e->key();
     if (key == Qt::Key_Enter)
@@ -83,9 +79,16 @@ TKey NormalizedKey(const QKeyEvent* e, TShiftState& shift)
     }
     return key;
 }
-}
 
-// ---------------------------------------------------------------------------
+QChar AccelCharFromQt(const QKeyEvent* e)
+{
+    // With Alt held the text may be empty or another character.
+    const int key = e->key();
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return QChar(key);
+    const QString text = e->text();
+    return text.isEmpty() ? QChar() : text.at(0);
+}
 
 void SetWidgetAlign(QWidget* widget, TAlign align)
 {
@@ -1030,7 +1033,7 @@ void TControl::keyPressEvent(QKeyEvent* e)
     }
     e->accept();
     TShiftState shift = ShiftStateFromQt(e->modifiers());
-    TKey key = NormalizedKey(e, shift);
+    TKey key = KeyFromQt(e, shift);
     KeyDown(key, shift);
     if (key == 0)
         return;
@@ -1039,7 +1042,7 @@ void TControl::keyPressEvent(QKeyEvent* e)
     // character this control does not take may be one.
     if (TCustomForm* form = GetParentForm(this)) {
         if ((shift & ssAlt) && !(shift & ssCtrl)) {
-            const QChar ch = AccelChar(e->key(), text);
+            const QChar ch = AccelCharFromQt(e);
             if (!ch.isNull())
                 form->DispatchDialogChar(ch, shift);
             return;
@@ -1067,7 +1070,7 @@ void TControl::keyReleaseEvent(QKeyEvent* e)
     if (e->isAutoRepeat())
         return;
     TShiftState shift = ShiftStateFromQt(e->modifiers());
-    TKey key = NormalizedKey(e, shift);
+    TKey key = KeyFromQt(e, shift);
     KeyUp(key, shift);
 }
 

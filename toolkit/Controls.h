@@ -117,6 +117,11 @@ using TKeyPressEvent = std::function<void(TObject* Sender, QChar& Key)>;
 void SetWidgetAlign(QWidget* widget, TAlign align);
 TAlign WidgetAlign(QWidget* widget);
 
+// The key of a Qt key event as the controls see it (keypad Enter as
+// Qt::Key_Return, Backtab as Tab with ssShift added to `shift`).
+TKey KeyFromQt(const QKeyEvent* e, TShiftState& shift);
+// The character an Alt+key press stands for as an accelerator.
+QChar AccelCharFromQt(const QKeyEvent* e);
 // The modifier bits of a Qt event.
 TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
 // True when `ch` is the accelerator of `caption`: the character after a

@@ -88,16 +88,6 @@ unsigned WidgetDlgCode(const QWidget* widget)
 }
 
 namespace {
-// The character an Alt+key combination stands for.
-QChar AccelChar(const QKeyEvent* e)
-{
-    const int k = e->key();
-    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9))
-        return QChar(k);
-    const QString t = e->text();
-    return t.isEmpty() ? QChar() : t.at(0);
-}
-
 std::vector<TControl*> ControlChain(QWidget* w, QWidget* stop)
 {
     std::vector<TControl*> chain;
@@ -250,13 +240,7 @@ void TCustomForm::CMTextChanged()
 bool TCustomForm::RouteKey(QWidget* target, QKeyEvent* e)
 {
     TShiftState shift = ShiftStateFromQt(e->modifiers());
-    TKey key = e->key();
-    if (key == Qt::Key_Enter)
-        key = Qt::Key_Return;
-    if (key == Qt::Key_Backtab) {
-        key = Qt::Key_Tab;
-        shift |= ssShift;
-    }
+    const TKey key = KeyFromQt(e, shift);
     const unsigned code = WidgetDlgCode(target);
 
     switch (key) {
@@ -291,7 +275,7 @@ bool TCustomForm::RouteKey(QWidget* target, QKeyEvent* e)
     if (qobject_cast<TControl*>(target))
         return false;
     if ((shift & ssAlt) && !(shift & ssCtrl)) {
-        const QChar ch = AccelChar(e);
+        const QChar ch = AccelCharFromQt(e);
         return !ch.isNull() && DispatchDialogChar(ch, shift);
     }
     if (!(shift & (ssCtrl | ssAlt)) && !(code & DLGC_WANTCHARS)) {
