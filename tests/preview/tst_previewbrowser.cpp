@@ -238,7 +238,7 @@ private slots:
     void hungPageGivesWayToTheNextPreview()
     {
         TPreviewBrowser browser;
-        browser.SetResponseTimeout(1500);
+        browser.SetResponseTimeout(4000);
         QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>fine</p>")));
 
         WriteCachePage(TShopVersion::Professional, QStringLiteral("<script>while (true) {}</script>"));
