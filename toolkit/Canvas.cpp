@@ -76,6 +76,23 @@ QRgb ApplyRop3(TCopyMode rop, QRgb src, QRgb dst, QRgb pat)
     return (r & 0xFFFFFFu) | kOpaque;
 }
 
+// One row of a block copy: the common source operations get loops of their
+// own, the rest go through the general table.
+void CombineRow(TCopyMode rop, QRgb* out, const QRgb* in, int count, QRgb pat)
+{
+    const auto each = [&](auto op) {
+        for (int i = 0; i < count; ++i)
+            out[i] = (op(in[i], out[i]) & 0xFFFFFFu) | kOpaque;
+    };
+    switch (rop) {
+    case cmSrcCopy: each([](QRgb s, QRgb) { return s; }); break;
+    case cmSrcInvert: each([](QRgb s, QRgb d) { return s ^ d; }); break;
+    case cmSrcAnd: each([](QRgb s, QRgb d) { return s & d; }); break;
+    case cmSrcPaint: each([](QRgb s, QRgb d) { return s | d; }); break;
+    default: each([&](QRgb s, QRgb d) { return ApplyRop3(rop, s, d, pat); }); break;
+    }
+}
+
 QPainter::CompositionMode CompositionFor(TPenMode mode)
 {
     switch (mode) {
@@ -949,12 +966,8 @@ void TCanvas::BitBlt(int x, int y, int w, int h, const QImage& source, int sx, i
                 // RGB32 pixels are opaque already (and distinct blocks when
                 // copying within one image).
                 std::memmove(out + left, in + left + offset, sizeof(QRgb) * static_cast<size_t>(right - left + 1));
-            } else if (rop == cmSrcCopy) {
-                for (int dx = left; dx <= right; ++dx)
-                    out[dx] = in[dx + offset] | kOpaque;
             } else {
-                for (int dx = left; dx <= right; ++dx)
-                    out[dx] = ApplyRop3(rop, in[dx + offset], out[dx], pat);
+                CombineRow(rop, out + left, in + left + offset, right - left + 1, pat);
             }
         }
     }
