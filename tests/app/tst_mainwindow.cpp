@@ -359,6 +359,24 @@ private slots:
         QVERIFY(dir.HasCachePage());
     }
 
+    void backgroundPreviewLeavesTheKeyboardInTheCodePane()
+    {
+        WorkingDir dir(true);
+        Tfrmravik w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.redt1->setFocus();
+        QTRY_VERIFY(w.redt1->hasFocus());
+        w.redt1->setPlainText(QStringLiteral("<input autofocus id=\"grab\">"));
+        w.btn4->click();
+        bool loaded = false;
+        connect(w.wb1->View(), &QWebEngineView::loadFinished, this, [&] { loaded = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, 20000);
+        QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1);
+        QVERIFY(w.redt1->hasFocus());
+    }
+
     void maximisingGrowsThePageControlNotTheSideBar()
     {
         Tfrmravik w;
