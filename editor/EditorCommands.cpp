@@ -74,10 +74,10 @@ TSaveRequest CodeSaveRequest()
     return request;
 }
 
-bool SaveCodePaneAs(QTextEdit& pane)
+bool SaveCodePaneAs(QTextEdit& pane, const TSaveRequest& request)
 {
     QString fileName;
-    if (!TDialogs::Instance().ExecuteSave(pane.window(), CodeSaveRequest(), fileName))
+    if (!TDialogs::Instance().ExecuteSave(pane.window(), request, fileName))
         return false;
     fileName += QStringLiteral(".txt");
     const QByteArray rtf = WriteRtf(*pane.document(), pane.palette().color(QPalette::Text));

@@ -32,7 +32,7 @@ TSaveRequest CodeSaveRequest();
 // "另存": asks for a name, appends ".txt" and writes the pane as Rich Text
 // Format. False when the user cancels. Failures throw (see SaveFileWhole);
 // the pane is never changed.
-bool SaveCodePaneAs(QTextEdit& pane);
+bool SaveCodePaneAs(QTextEdit& pane, const TSaveRequest& request = CodeSaveRequest());
 
 // "字体设置". The dialog opens on the last confirmed choice ("Tahoma" 11 px
 // the first time), never on the pane's font; a confirmed choice becomes the
