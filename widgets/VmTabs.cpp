@@ -158,6 +158,9 @@ TVmCustomTabControl::TVmCustomTabControl(TComponent* owner, QWidget* parent)
         images_ = nullptr;
         RequestLayout();
     };
+    // The base told the parent's colour before this class existed.
+    if (Parent())
+        CMParentColorChanged();
 }
 
 TVmCustomTabControl::~TVmCustomTabControl()
@@ -914,6 +917,7 @@ void TVmCustomTabControl::WMTimer(int id)
 
 TRect TVmCustomTabControl::DragMarkerRect(int target) const
 {
+    SyncLayoutSettings();
     const TVmTabData& t = *tabs_[target];
     const TRect r = layout_.MovedRawRect(t.RawRect, t.Row, target == tabIndex_);
     // The marker stands where the dragged tab would go: before the target
@@ -998,16 +1002,17 @@ void TVmCustomTabControl::KeyDown(TKey& key, TShiftState shift)
     case Qt::Key_Down: {
         const bool rightOrDown = key == Qt::Key_Right || key == Qt::Key_Down;
         const bool forward = rightOrDown == (tabSequence_ == tsStandard);
-        // At most one lap: with every tab refused the selection stays.
-        for (int step = 0; step < n; ++step) {
+        // At most one lap: without a selection the search would never come
+        // back to its start, so a lap of refusals keeps the selection.
+        bool found = false;
+        for (int step = 0; step < n && !found; ++step) {
             if (forward)
                 candidate = candidate < 0 || candidate >= n - 1 ? 0 : candidate + 1;
             else
                 candidate = candidate <= 0 ? n - 1 : candidate - 1;
-            if (candidate == tabIndex_ || CanChange(candidate))
-                break;
+            found = candidate == tabIndex_ || CanChange(candidate);
         }
-        if (candidate != tabIndex_ && !(candidate >= 0 && candidate < n))
+        if (!found)
             candidate = tabIndex_;
         break;
     }

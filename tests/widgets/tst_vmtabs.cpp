@@ -281,11 +281,72 @@ private slots:
         QCOMPARE(w.tabs->TabIndex(), 2);
         QCOMPARE(w.tabs->GetDlgCode() & DLGC_WANTARROWS, unsigned(DLGC_WANTARROWS));
 
-        // Every candidate refused: the selection stays and nothing loops.
+        // Every candidate refused: the selection stays and nothing loops,
+        // also when no tab was selected to come back to.
         w.tabs->OnChanging = [](TObject*, int, bool& allow) { allow = false; };
         w.Key(Qt::Key_Down);
         w.Key(Qt::Key_Home);
         QCOMPARE(w.tabs->TabIndex(), 2);
+        w.tabs->SetTabIndex(-1);
+        w.Key(Qt::Key_Right);
+        w.Key(Qt::Key_Left);
+        w.Key(Qt::Key_End);
+        QCOMPARE(w.tabs->TabIndex(), -1);
+    }
+
+    void imagesAreMeasuredAndFollowed()
+    {
+        RecordingTabs tabs;
+        tabs.SetTabStyle(tsCutCorner);   // its width does not follow the depth
+        tabs.AddTabs({QStringLiteral("Images")});
+        tabs.UpdateLayout();
+        const int plain = tabs.Tabs()[0]->RawRect.Width();
+        auto images = std::make_unique<TCustomImageList>(16, 16);
+        tabs.SetImages(images.get());
+        tabs.Tabs()[0]->ImageIndex = 0;
+        tabs.UpdateLayout();
+        QCOMPARE(tabs.Tabs()[0]->RawRect.Width(), plain + 16);
+        // The list going away leaves no dangling reference behind.
+        images.reset();
+        QCOMPARE(tabs.Images(), nullptr);
+        QVERIFY(tabs.LayoutPending());
+        tabs.UpdateLayout();
+        QCOMPARE(tabs.Tabs()[0]->RawRect.Width(), plain);
+    }
+
+    void backgroundFollowsTheParentColour()
+    {
+        TForm form;
+        form.SetColor(clMoneyGreen);
+        RecordingTabs* tabs = new RecordingTabs(&form);
+        QCOMPARE(tabs->BackgroundColor(), clMoneyGreen);
+        form.SetColor(clCream);
+        QCOMPARE(tabs->BackgroundColor(), clCream);
+        QVERIFY(tabs->ParentBackgroundColor());
+        tabs->SetBackgroundColor(clWhite);
+        form.SetColor(clMoneyGreen);
+        QCOMPARE(tabs->BackgroundColor(), clWhite);
+        tabs->SetParentBackgroundColor(true);
+        QCOMPARE(tabs->BackgroundColor(), clMoneyGreen);
+    }
+
+    void tooSmallAControlStillLaysOutSanely()
+    {
+        // Narrower than any tab and its buttons: empty tabs, never inverted
+        // ones, and no negative button size on an empty strip.
+        for (auto style : {tsSingleSlant, tsCutCorner, tsRoundCorners}) {
+            RecordingTabs tabs;
+            tabs.SetTabStyle(style);
+            tabs.SetShowCloseButton(true);
+            tabs.SetBounds(0, 0, 30, 60);
+            tabs.UpdateLayout();
+            QVERIFY(tabs.ButtonSize() >= 0);
+            tabs.AddTabs({QStringLiteral("代码编辑"), QStringLiteral("实时预览")});
+            tabs.UpdateLayout();
+            for (int i = 0; i < 2; ++i)
+                QVERIFY(tabs.Tabs()[i]->RawRect.Right >= tabs.Tabs()[i]->RawRect.Left);
+            tabs.PaintToImage();
+        }
     }
 
     void selectionIsRepairedAtTheNextPaint()
