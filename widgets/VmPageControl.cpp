@@ -528,7 +528,12 @@ TVmTabSheet* TVmPageControl::DockControl(TControl* control)
         page->SetPageControl(this);
         if (auto* form = qobject_cast<TCustomForm*>(control))
             page->SetCaption(FirstLine(form->Caption()));
+        // A floating window shown before keeps showing once docked, though
+        // taking it into the page hides its old top-level window.
+        const bool visible = control->Visible();
         control->SetParent(page);
+        if (visible && !control->Visible())
+            control->SetVisible(true);
         control->SetAlign(alClient);
         dockedPages_.emplace_back(page, control);
         control->installEventFilter(this);

@@ -11,22 +11,7 @@ using namespace tabpaint_test;
 
 namespace {
 
-// One channel of the unselected tabs' gradient, row `y` of a tab `n` rows
-// high, fading from `bottom` at the card to `top` at the outer edge in
-// 16.16 steps.
-int GradientChannel(int top, int bottom, int n, int y)
-{
-    const int step = (top * 65536 - bottom * 65536) / n;
-    const int j = n - 1 - y;
-    return (bottom * 65536 + j * step) >> 16;
-}
-
 const TColor kFace = RGB(240, 240, 240);   // clBtnFace in the fixed colour table
-
-TColor Channel3(int v)
-{
-    return RGB(v, v, v);
-}
 
 } // namespace
 
@@ -133,7 +118,7 @@ private slots:
         // The unselected tab: clWindow at the outer edge fading to
         // clBtnFace next to the card, every row its own colour.
         for (int y = 1; y <= 24; ++y)
-            QCOMPARE(Px(img, t1.Left + 2, y), Channel3(GradientChannel(255, 240, 25, y)));
+            QCOMPARE(Px(img, t1.Left + 2, y), GradientRow(clWindow, clBtnFace, 25, y));
         QCOMPARE(Px(img, t1.Left + 2, 24), kFace);
 
         // Under the mouse the unselected tab gets the hot bar in the
@@ -145,14 +130,14 @@ private slots:
         const QImage& hot = f->pc->Image();
         for (int y = 1; y <= 3; ++y)
             QCOMPARE(Px(hot, t1.Left + 5, y), ColorFromHsl(200, 240, 140));
-        QCOMPARE(Px(hot, t1.Left + 5, 4), Channel3(GradientChannel(255, 240, 25, 4)));
+        QCOMPARE(Px(hot, t1.Left + 5, 4), GradientRow(clWindow, clBtnFace, 25, 4));
 
         // Over the selected tab the hot colour wins over the highlight bar.
         QTest::mouseMove(f->pc, QPoint(t0.Left + 8, 12));
         QCOMPARE(f->pc->HotTabIndex(), 0);
         f->pc->PaintToImage();
         QCOMPARE(Px(f->pc->Image(), t0.Left + 5, 2), ColorFromHsl(200, 240, 140));
-        QCOMPARE(Px(f->pc->Image(), t1.Left + 5, 2), Channel3(GradientChannel(255, 240, 25, 2)));
+        QCOMPARE(Px(f->pc->Image(), t1.Left + 5, 2), GradientRow(clWindow, clBtnFace, 25, 2));
 
         // htctActual takes the colour itself.
         f->pc->SetHotTrackColorType(htctActual);
@@ -248,8 +233,8 @@ private slots:
         for (int x = 0; x <= 1026; x += 3)
             QCOMPARE(Px(img, x, 25), clMoneyGreen);
         // No highlight bar, and no tab with the selected fill.
-        QCOMPARE(Px(img, t0.Left + 5, 2), Channel3(GradientChannel(255, 240, 25, 2)));
-        QCOMPARE(Px(img, t0.Left + 5, 12), Channel3(GradientChannel(255, 240, 25, 12)));
+        QCOMPARE(Px(img, t0.Left + 5, 2), GradientRow(clWindow, clBtnFace, 25, 2));
+        QCOMPARE(Px(img, t0.Left + 5, 12), GradientRow(clWindow, clBtnFace, 25, 12));
 
         // A selected tab scrolled out of view closes the card as well.
         PageForm narrow({QStringLiteral("First tab"), QStringLiteral("Second tab"), QStringLiteral("Third tab")}, 160,
@@ -374,7 +359,7 @@ private slots:
                 }
         QVERIFY(copied > 0);
         // No bar on a disabled tab, even under the mouse.
-        QCOMPARE(Px(img, t.Left + 5, 2), Channel3(GradientChannel(255, 240, t.Height(), 2)));
+        QCOMPARE(Px(img, t.Left + 5, 2), GradientRow(clWindow, clBtnFace, t.Height(), 2));
     }
 
     void handlersThatSetHandled()

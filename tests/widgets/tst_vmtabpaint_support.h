@@ -24,6 +24,20 @@ inline TFont CaptionFont()
     return font;
 }
 
+// Row `y` of a vertical gradient `n` rows high, from `bottom` on the last
+// row towards `top`, in 16.16 steps per channel.
+inline TColor GradientRow(TColor top, TColor bottom, int n, int y)
+{
+    const auto channel = [&](int t, int b) {
+        const int step = (t * 65536 - b * 65536) / n;
+        return (b * 65536 + (n - 1 - y) * step) >> 16;
+    };
+    top = ColorToRGB(top);
+    bottom = ColorToRGB(bottom);
+    return RGB(channel(GetRValue(top), GetRValue(bottom)), channel(GetGValue(top), GetGValue(bottom)),
+               channel(GetBValue(top), GetBValue(bottom)));
+}
+
 // A form holding one page control with a page per caption. The parent's
 // colour is set last, so the control's background follows it.
 struct PageForm {
