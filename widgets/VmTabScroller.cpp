@@ -3,22 +3,76 @@
 #include "VmGrafx.h"
 #include "VmTabs.h"
 
-// ---------------------------------------------------------------------------
-// The scroller
+#include <algorithm>
 
-TVmTabScroller::TVmTabScroller(TVmCustomTabControl* tabControl)
+// ---------------------------------------------------------------------------
+// Press following, shared
+
+TVmTabButtonBase::TVmTabButtonBase(TVmCustomTabControl* tabControl)
     : TCustomControl(tabControl, tabControl), tabControl_(tabControl)
 {
+    // One event per completed press, of any button; no toolkit click.
     SetControlStyle(ControlStyle() & ~csClickEvents);
     SetTabStop(false);
 }
 
-void TVmTabScroller::SetFrameColor(TColor value)
+void TVmTabButtonBase::SetFrameColor(TColor value)
 {
     if (value == frameColor_)
         return;
     frameColor_ = value;
     Invalidate();
+}
+
+void TVmTabButtonBase::PaintFrame(const TRect& r)
+{
+    TCanvas& canvas = Canvas();
+    canvas.Brush().SetStyle(bsClear);
+    canvas.Pen().SetStyle(psSolid);
+    canvas.Pen().SetColor(frameColor_);
+    canvas.Rectangle(r);
+    canvas.Brush().SetStyle(bsSolid);
+}
+
+void TVmTabButtonBase::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TCustomControl::MouseDown(button, shift, x, y);
+    PressStarted(x, y);
+    pressTracking_ = true;
+    showPressed_ = true;
+    Invalidate();
+    SetMouseCapture(true);
+}
+
+void TVmTabButtonBase::MouseMove(TShiftState shift, int x, int y)
+{
+    TCustomControl::MouseMove(shift, x, y);
+    if (!pressTracking_)
+        return;
+    const bool over = OverPressed(x, y);
+    if (over != showPressed_) {
+        showPressed_ = over;
+        Invalidate();
+    }
+}
+
+void TVmTabButtonBase::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TCustomControl::MouseUp(button, shift, x, y);
+    SetMouseCapture(false);
+    pressTracking_ = false;
+    if (!showPressed_)
+        return;
+    showPressed_ = false;
+    Clicked();
+    Invalidate();
+}
+
+// ---------------------------------------------------------------------------
+// The scroller
+
+TVmTabScroller::TVmTabScroller(TVmCustomTabControl* tabControl) : TVmTabButtonBase(tabControl)
+{
 }
 
 void TVmTabScroller::SetOrientation(TOrientation value)
@@ -31,34 +85,34 @@ void TVmTabScroller::SetOrientation(TOrientation value)
 
 bool TVmTabScroller::AtStart() const
 {
-    return tabControl_ && tabControl_->FirstVisibleTab() == 0;
+    return TabControl() && TabControl()->FirstVisibleTab() == 0;
 }
 
 bool TVmTabScroller::EndShown() const
 {
-    if (!tabControl_)
+    const TVmCustomTabControl* tabs = TabControl();
+    if (!tabs)
         return true;
-    const TVmTabDataList& tabs = tabControl_->Tabs();
-    for (int i = tabs.Count() - 1; i >= 0; --i)
-        if (tabs[i]->Visible)
-            return tabControl_->IsTabShown(i);
+    for (int i = tabs->Tabs().Count() - 1; i >= 0; --i)
+        if (tabs->Tabs()[i]->Visible)
+            return tabs->IsTabShown(i);
     return true;
 }
 
 bool TVmTabScroller::DownLeftEnabled() const
 {
-    if (!tabControl_)
+    if (!TabControl())
         return false;
     // Right-hand upright tabs run top to bottom, so their arrows swap roles.
-    const bool swapped = (tabControl_->TabSequence() == tsReverse) != (tabControl_->TabOrientation() == toRight);
+    const bool swapped = (TabControl()->TabSequence() == tsReverse) != (TabControl()->TabOrientation() == toRight);
     return swapped ? !EndShown() : !AtStart();
 }
 
 bool TVmTabScroller::UpRightEnabled() const
 {
-    if (!tabControl_)
+    if (!TabControl())
         return false;
-    const bool swapped = (tabControl_->TabSequence() == tsReverse) != (tabControl_->TabOrientation() == toRight);
+    const bool swapped = (TabControl()->TabSequence() == tsReverse) != (TabControl()->TabOrientation() == toRight);
     return swapped ? !AtStart() : !EndShown();
 }
 
@@ -78,13 +132,6 @@ void TVmTabScroller::Paint()
 {
     TCanvas& canvas = Canvas();
     const int w = Width(), h = Height();
-    auto frame = [&](const TRect& r) {
-        canvas.Brush().SetStyle(bsClear);
-        canvas.Pen().SetColor(frameColor_);
-        canvas.Pen().SetStyle(psSolid);
-        canvas.Rectangle(r);
-        canvas.Brush().SetStyle(bsSolid);
-    };
     // The two halves overlap by one line, so they share their middle border.
     TRect r = ClientRect();
     int direction;
@@ -95,8 +142,8 @@ void TVmTabScroller::Paint()
         r.Top = r.Bottom - h / 2 - 1;
         direction = 1;
     }
-    PaintScrollArrow(canvas, r, direction, DownLeftEnabled(), showPressed_ && pressedHalf_ == DownLeft);
-    frame(r);
+    PaintScrollArrow(canvas, r, direction, DownLeftEnabled(), ShowPressed() && pressedHalf_ == DownLeft);
+    PaintFrame(r);
 
     r = ClientRect();
     if (orientation_ == orHorizontal) {
@@ -106,11 +153,11 @@ void TVmTabScroller::Paint()
         r.Bottom = r.Top + h / 2 + 1;
         direction = 0;
     }
-    PaintScrollArrow(canvas, r, direction, UpRightEnabled(), showPressed_ && pressedHalf_ == UpRight);
-    frame(r);
+    PaintScrollArrow(canvas, r, direction, UpRightEnabled(), ShowPressed() && pressedHalf_ == UpRight);
+    PaintFrame(r);
 }
 
-bool TVmTabScroller::OverPressedHalf(int x, int y) const
+bool TVmTabScroller::OverPressed(int x, int y) const
 {
     const int w = Width(), h = Height();
     if (orientation_ == orHorizontal) {
@@ -122,73 +169,43 @@ bool TVmTabScroller::OverPressedHalf(int x, int y) const
     return pressedHalf_ == UpRight ? y >= 0 && y <= h / 2 : y > h / 2 && y < h;
 }
 
-void TVmTabScroller::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+void TVmTabScroller::PressStarted(int x, int y)
 {
-    TCustomControl::MouseDown(button, shift, x, y);
     if (orientation_ == orHorizontal)
         pressedHalf_ = x < Width() / 2 ? DownLeft : UpRight;
     else
         pressedHalf_ = y <= Height() / 2 ? UpRight : DownLeft;
-    pressTracking_ = true;
-    showPressed_ = true;
-    Invalidate();
-    SetMouseCapture(true);
 }
 
-void TVmTabScroller::MouseMove(TShiftState shift, int x, int y)
+void TVmTabScroller::Clicked()
 {
-    TCustomControl::MouseMove(shift, x, y);
-    if (!pressTracking_)
-        return;
-    const bool over = OverPressedHalf(x, y);
-    if (over != showPressed_) {
-        showPressed_ = over;
-        Invalidate();
-    }
-}
-
-void TVmTabScroller::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    TCustomControl::MouseUp(button, shift, x, y);
-    SetMouseCapture(false);
-    pressTracking_ = false;
-    if (!showPressed_)
-        return;
-    showPressed_ = false;
     if (pressedHalf_ == DownLeft)
         FireDownLeftClick();
     else
         FireUpRightClick();
-    Invalidate();
 }
 
 // ---------------------------------------------------------------------------
 // The close button
 
-TVmTabCloseButton::TVmTabCloseButton(TVmCustomTabControl* tabControl)
-    : TCustomControl(tabControl, tabControl), tabControl_(tabControl)
+TVmTabCloseButton::TVmTabCloseButton(TVmCustomTabControl* tabControl) : TVmTabButtonBase(tabControl)
 {
-    SetControlStyle(ControlStyle() & ~csClickEvents);
-    SetTabStop(false);
-}
-
-void TVmTabCloseButton::SetFrameColor(TColor value)
-{
-    if (value == frameColor_)
-        return;
-    frameColor_ = value;
-    Invalidate();
 }
 
 bool TVmTabCloseButton::Inactive() const
 {
-    return !tabControl_ || tabControl_->TabIndex() == -1;
+    return !TabControl() || TabControl()->TabIndex() == -1;
 }
 
 void TVmTabCloseButton::FireClose()
 {
     if (OnClose)
         OnClose(this);
+}
+
+bool TVmTabCloseButton::OverPressed(int x, int y) const
+{
+    return ClientRect().Contains({x, y});
 }
 
 void TVmTabCloseButton::Paint()
@@ -201,7 +218,7 @@ void TVmTabCloseButton::Paint()
     canvas.Brush().SetColor(clBtnFace);
     canvas.FillRect(r);
     const int size = std::max(0, std::min(r.Width(), r.Height()) - 8);
-    const int offset = showPressed_ ? 1 : 0;
+    const int offset = ShowPressed() ? 1 : 0;
     const int x0 = r.Left + (r.Width() - size) / 2 + offset;
     const int y0 = r.Top + (r.Height() - size) / 2 + offset;
     auto cross = [&](int dx, int dy, TColor color) {
@@ -223,41 +240,5 @@ void TVmTabCloseButton::Paint()
             cross(0, 0, clBtnText);
         }
     }
-    canvas.Brush().SetStyle(bsClear);
-    canvas.Pen().SetColor(frameColor_);
-    canvas.Rectangle(r);
-    canvas.Brush().SetStyle(bsSolid);
-}
-
-void TVmTabCloseButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    TCustomControl::MouseDown(button, shift, x, y);
-    pressTracking_ = true;
-    showPressed_ = true;
-    Invalidate();
-    SetMouseCapture(true);
-}
-
-void TVmTabCloseButton::MouseMove(TShiftState shift, int x, int y)
-{
-    TCustomControl::MouseMove(shift, x, y);
-    if (!pressTracking_)
-        return;
-    const bool over = ClientRect().Contains({x, y});
-    if (over != showPressed_) {
-        showPressed_ = over;
-        Invalidate();
-    }
-}
-
-void TVmTabCloseButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    TCustomControl::MouseUp(button, shift, x, y);
-    SetMouseCapture(false);
-    pressTracking_ = false;
-    if (!showPressed_)
-        return;
-    showPressed_ = false;
-    FireClose();
-    Invalidate();
+    PaintFrame(r);
 }

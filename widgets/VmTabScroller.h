@@ -9,7 +9,40 @@
 
 class TVmCustomTabControl;
 
-class TVmTabScroller : public TCustomControl {
+// What the arrows and the close button share: the frame colour, the owning
+// tab control and the following of one press.
+class TVmTabButtonBase : public TCustomControl {
+    Q_OBJECT
+public:
+    TColor FrameColor() const { return frameColor_; }
+    virtual void SetFrameColor(TColor value);
+    TVmCustomTabControl* TabControl() const { return tabControl_; }
+    bool PressTracking() const { return pressTracking_; }
+    bool ShowPressed() const { return showPressed_; }
+
+protected:
+    explicit TVmTabButtonBase(TVmCustomTabControl* tabControl);
+    // A press starts at (x, y); the pressed part is chosen here.
+    virtual void PressStarted(int x, int y) { (void)x; (void)y; }
+    // Whether (x, y) lies over what was pressed.
+    virtual bool OverPressed(int x, int y) const = 0;
+    // A completed click: released over what was pressed.
+    virtual void Clicked() = 0;
+    // A one-pixel outline of r in FrameColor, the inside left as drawn.
+    void PaintFrame(const TRect& r);
+
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
+private:
+    TColor frameColor_ = clBtnShadow;
+    TVmCustomTabControl* tabControl_;
+    bool pressTracking_ = false;
+    bool showPressed_ = false;
+};
+
+class TVmTabScroller : public TVmTabButtonBase {
     Q_OBJECT
 public:
     // The half a press belongs to.
@@ -17,14 +50,8 @@ public:
 
     explicit TVmTabScroller(TVmCustomTabControl* tabControl);
 
-    TColor FrameColor() const { return frameColor_; }
-    virtual void SetFrameColor(TColor value);
     TOrientation Orientation() const { return orientation_; }
     virtual void SetOrientation(TOrientation value);
-    TVmCustomTabControl* TabControl() const { return tabControl_; }
-
-    bool PressTracking() const { return pressTracking_; }
-    bool ShowPressed() const { return showPressed_; }
     THalf PressedHalf() const { return pressedHalf_; }
 
     // Which arrows can scroll, from the tab control's scroll state.
@@ -38,34 +65,23 @@ protected:
     virtual void FireDownLeftClick();
     virtual void FireUpRightClick();
     void Paint() override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void PressStarted(int x, int y) override;
+    bool OverPressed(int x, int y) const override;
+    void Clicked() override;
 
 private:
     bool AtStart() const;
     bool EndShown() const;
-    bool OverPressedHalf(int x, int y) const;
 
-    TColor frameColor_ = clBtnShadow;
     TOrientation orientation_ = orHorizontal;
-    TVmCustomTabControl* tabControl_;
-    bool pressTracking_ = false;
-    bool showPressed_ = false;
     THalf pressedHalf_ = DownLeft;
 };
 
-class TVmTabCloseButton : public TCustomControl {
+class TVmTabCloseButton : public TVmTabButtonBase {
     Q_OBJECT
 public:
     explicit TVmTabCloseButton(TVmCustomTabControl* tabControl);
 
-    TColor FrameColor() const { return frameColor_; }
-    virtual void SetFrameColor(TColor value);
-    TVmCustomTabControl* TabControl() const { return tabControl_; }
-
-    bool PressTracking() const { return pressTracking_; }
-    bool ShowPressed() const { return showPressed_; }
     // Greyed while the tab control has no selected tab.
     bool Inactive() const;
 
@@ -74,13 +90,6 @@ public:
 protected:
     virtual void FireClose();
     void Paint() override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-
-private:
-    TColor frameColor_ = clBtnShadow;
-    TVmCustomTabControl* tabControl_;
-    bool pressTracking_ = false;
-    bool showPressed_ = false;
+    bool OverPressed(int x, int y) const override;
+    void Clicked() override { FireClose(); }
 };
