@@ -1,7 +1,7 @@
-// Local preview round trip (compose, write the cache page, load it in the
-// embedded browser until loadFinished) with the professional template and a
-// 100 KB fragment, against loading the same finished file into a bare
-// QWebEngineView. Remote hosts are blocked in both (this machine has no name
+// Local preview round trip through the main window (read the code pane,
+// compose, write the cache page, load it in the embedded browser until
+// loadFinished) with the professional template and a 100 KB fragment,
+// against loading the same finished file into a bare QWebEngineView. Remote hosts are blocked in both (this machine has no name
 // service; each lookup would add seconds of waiting to either side).
 //
 //   bench_preview [fragment.html] [rounds]
@@ -10,6 +10,7 @@
 #include "PageComposer.h"
 #include "PreviewBrowser.h"
 #include "Startup.h"
+#include "Unitravik.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
@@ -77,7 +79,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir work;
     QDir(work.path()).mkdir(QStringLiteral("files"));
-    QString fragmentFile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : MakeFragment(work.path());
+    QString fragmentFile = argc > 1 && argv[1][0] ? QString::fromLocal8Bit(argv[1]) : MakeFragment(work.path());
     const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 15;
     QFile file(fragmentFile);
     if (fragmentFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
@@ -90,11 +92,12 @@ int main(int argc, char** argv)
     LoopbackOnly interceptor;
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
 
-    TPreviewBrowser browser;
-    browser.resize(1029, 566);
-    browser.show();
+    Tfrmravik window;
+    window.show();
+    window.redt1->setPlainText(fragment);
+    window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet2);   // runs the first preview
     QWebEngineView bare;
-    bare.resize(1029, 566);
+    bare.resize(window.wb1->size());
     bare.show();
 
     // The finished file for the bare view: the same bytes under another name.
@@ -102,16 +105,14 @@ int main(int argc, char** argv)
     WriteWholeFile(finished, EncodePage(ComposePage(PageTemplate(TShopVersion::Professional), fragment)));
 
     // Warm both up once: the first load starts a renderer.
-    const QString cache = WriteCachePage(TShopVersion::Professional, fragment);
-    browser.Navigate(cache);
-    WaitLoaded(browser.View(), [] {});
+    WaitLoaded(window.wb1->View(), [] {});
     WaitLoaded(&bare, [&] { bare.load(QUrl::fromLocalFile(finished)); });
 
     std::vector<double> ours, base;
     QElapsedTimer timer;
     for (int i = 0; i < rounds; ++i) {
         timer.start();
-        WaitLoaded(browser.View(), [&] { browser.Navigate(WriteCachePage(TShopVersion::Professional, fragment)); });
+        WaitLoaded(window.wb1->View(), [&] { window.btn4Click(window.btn4); });
         ours.push_back(timer.nsecsElapsed() / 1e6);
 
         timer.start();
@@ -119,17 +120,21 @@ int main(int argc, char** argv)
         base.push_back(timer.nsecsElapsed() / 1e6);
     }
 
-    std::vector<double> composeWrite;
+    std::vector<double> composeWrite, windowCompose;
     for (int i = 0; i < rounds; ++i) {
         timer.start();
         WriteCachePage(TShopVersion::Professional, fragment);
         composeWrite.push_back(timer.nsecsElapsed() / 1e6);
+        timer.start();
+        window.ComposeAndWrite();
+        windowCompose.push_back(timer.nsecsElapsed() / 1e6);
     }
 
     const double m = Median(ours), b = Median(base);
     std::printf("fragment: %s (%lld characters), %d rounds, platform %s\n", qPrintable(fragmentFile),
                 static_cast<long long>(fragment.size()), rounds, qPrintable(QGuiApplication::platformName()));
     std::printf("compose + encode + write alone:        median %8.2f ms\n", Median(composeWrite));
+    std::printf("the same from the window's code pane:  median %8.2f ms\n", Median(windowCompose));
     std::printf("local preview round trip (ours):       median %8.2f ms  min %8.2f\n", m,
                 *std::min_element(ours.begin(), ours.end()));
     std::printf("same finished file, bare view:         median %8.2f ms  min %8.2f\n", b,
