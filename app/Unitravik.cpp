@@ -24,7 +24,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTextEdit>
-#include <QVBoxLayout>
 
 namespace {
 // A failing command shows its message the way the application's default
@@ -53,6 +52,8 @@ template <class T>
 T* Named(T* object, const char* name)
 {
     object->setObjectName(QLatin1String(name));
+    if constexpr (std::is_base_of_v<TComponent, T>)
+        object->SetName(QLatin1String(name));
     return object;
 }
 
@@ -84,13 +85,34 @@ QRadioButton* MakeRadio(QWidget* parent, const char* name, int top, const QStrin
     return radio;
 }
 
-template <class Button>
-Button* MakeSideButton(QWidget* parent, const char* name, const QRect& bounds, const QString& caption)
+TVmGroupBox* MakeGroupBox(TComponent* owner, QWidget* parent, const char* name, const QString& caption,
+                          const TRect& bounds)
 {
-    auto* button = Named(new Button(parent), name);
+    auto* box = Named(new TVmGroupBox(owner, parent), name);
+    box->SetCaption(caption);
+    box->SetBoundsRect(bounds);
+    return box;
+}
+
+// A hot-tracking push button showing only its caption; without a height of
+// its own it keeps the class's.
+template <class Button>
+Button* MakeHotButton(TComponent* owner, QWidget* parent, const char* name, const QString& caption, int left,
+                      int top, int width = -1, int height = -1)
+{
+    auto* button = Named(new Button(owner, parent), name);
     button->SetCaption(caption);
-    button->setGeometry(bounds);
+    button->SetHotTrack(true);
+    button->SetBounds(left, top, width < 0 ? button->Width() : width, height < 0 ? button->Height() : height);
     return button;
+}
+
+TVmTabSheet* MakePage(TComponent* owner, TVmPageControl* pageControl, const char* name, const QString& caption)
+{
+    auto* page = Named(new TVmTabSheet(owner), name);
+    page->SetPageControl(pageControl);
+    page->SetCaption(caption);
+    return page;
 }
 
 QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption)
@@ -99,37 +121,43 @@ QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption)
     action->setObjectName(QLatin1String(name));
     return action;
 }
-
-void FillWithChild(QWidget* page, QWidget* child)
-{
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(child);
-}
 }
 
-Tfrmravik::Tfrmravik(QWidget* parent) : QWidget(parent)
+Tfrmravik::Tfrmravik(TComponent* owner) : TForm(owner)
 {
-    setObjectName(QStringLiteral("frmravik"));
-    setWindowTitle(QStringLiteral("【Velmaro】淘宝代码编辑器V3.0，天猫、集市店、 基础版代码预览器"));
+    // Everything below is the stored layout: properties first, then one
+    // Loaded() pass over the window and its controls in creation order.
+    // Until that pass the page controls raise no events, so no preview runs
+    // while the window is being built.
+    BeginLoading();
+    Named(this, "frmravik");
+    SetCaption(QStringLiteral("【Velmaro】淘宝代码编辑器V3.0，天猫、集市店、 基础版代码预览器"));
     // A single border with system menu, minimise and maximise boxes.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    SetColor(clBtnFace);
+    // Plain Qt children (labels, radio buttons) draw on the same face.
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(240, 240, 240));   // clBtnFace
+    palette.setColor(QPalette::Window, ToQColor(clBtnFace));
     setPalette(palette);
-    setFont(PixelFont(QStringLiteral("Tahoma"), 11));
-    resize(1116, 591);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Assigned whole, so the window's Qt font follows even where the values
+    // equal the toolkit's defaults.
+    TFont font;
+    font.SetName(QStringLiteral("Tahoma"));
+    font.SetHeight(-11);
+    SetFont(font);
+    SetShowHint(true);
+    int left = 0, top = 0;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->availableGeometry();
+        left = desktop.x() + (desktop.width() - 1116) / 2;
+        top = desktop.y() + (desktop.height() - 591) / 2;
+    }
+    SetBounds(left, top, 1116, 591);
 
     CreateControls();
     WireEvents();
-    // The stored layout has been read: from now on the page controls raise
-    // their events. Nothing before this point counts as a page change.
-    vmpgcntrl1->Loaded();
-    vmpgcntrl2->Loaded();
-    AlignControls();
+    EndLoading();
 }
 
 Tfrmravik::~Tfrmravik() = default;
@@ -154,11 +182,15 @@ void Tfrmravik::CreateControls()
     mmo7 = MakeTemplateBox(pnl1, "mmo7", -64, 200, basic.Head);
     mmo8 = MakeTemplateBox(pnl1, "mmo8", -96, 296, basic.Tail);
 
-    vmpnl1 = Named(new StandIn::TVmPanel(this), "vmpnl1");
+    // The side bar: a groove round it, 87 pixels wide at the left whatever
+    // the window's size.
+    vmpnl1 = Named(new TVmPanel(this, this), "vmpnl1");
+    vmpnl1->SetAlign(alLeft);
+    vmpnl1->SetBorderOuter(fsGroove);
+    vmpnl1->SetBounds(0, 0, 87, 591);
 
-    vmgrpbx1 = Named(new StandIn::TVmGroupBox(vmpnl1), "vmgrpbx1");
-    vmgrpbx1->SetCaption(QStringLiteral("版本选择"));
-    vmgrpbx1->setGeometry(2, 20, 80, 119);
+    vmgrpbx1 = MakeGroupBox(this, vmpnl1, "vmgrpbx1", QStringLiteral("版本选择"), Bounds(2, 20, 80, 119));
+    vmgrpbx1->SetAlign(alCustom);
     rb1 = MakeRadio(vmgrpbx1, "rb1", 33, QStringLiteral("基础版"));
     rb3 = MakeRadio(vmgrpbx1, "rb3", 60, QStringLiteral("专业版"));
     rb2 = MakeRadio(vmgrpbx1, "rb2", 88, QStringLiteral("天猫"));
@@ -170,9 +202,8 @@ void Tfrmravik::CreateControls()
     versionGroup_->addButton(rb3);
     versionGroup_->addButton(rb2);
 
-    vmgrpbx2 = Named(new StandIn::TVmGroupBox(vmpnl1), "vmgrpbx2");
-    vmgrpbx2->SetCaption(QStringLiteral("其他"));
-    vmgrpbx2->setGeometry(2, 274, 80, 87);
+    vmgrpbx2 = MakeGroupBox(this, vmpnl1, "vmgrpbx2", QStringLiteral("其他"), Bounds(2, 274, 80, 87));
+    vmgrpbx2->SetAlign(alCustom);
     lbl1 = Named(new QLabel(QStringLiteral("帮助"), vmgrpbx2), "lbl1");
     lbl1->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     QPalette blue = lbl1->palette();
@@ -181,18 +212,23 @@ void Tfrmravik::CreateControls()
     lbl1->setCursor(Qt::WhatsThisCursor);
     lbl1->move(11, 64);
     lbl1->adjustSize();
-    vmbtbtn1 = MakeSideButton<StandIn::TVmBitBtn>(vmgrpbx2, "vmbtbtn1", QRect(8, 29, 65, 25), QStringLiteral("查找替换"));
+    vmbtbtn1 = MakeHotButton<TVmBitBtn>(this, vmgrpbx2, "vmbtbtn1", QStringLiteral("查找替换"), 8, 29, 65);
 
-    vmgrpbx3 = Named(new StandIn::TVmGroupBox(vmpnl1), "vmgrpbx3");
-    vmgrpbx3->SetCaption(QStringLiteral("格式化"));
-    vmgrpbx3->setGeometry(3, 152, 80, 113);
-    vmbtbtn6 = MakeSideButton<StandIn::TVmBitBtn>(vmgrpbx3, "vmbtbtn6", QRect(8, 60, 65, 43), QStringLiteral("格式阅读"));
-    vmbtbtn2 = MakeSideButton<StandIn::TVmBitBtn>(vmgrpbx3, "vmbtbtn2", QRect(8, 28, 65, 25), QStringLiteral("字体设置"));
+    vmgrpbx3 = MakeGroupBox(this, vmpnl1, "vmgrpbx3", QStringLiteral("格式化"), Bounds(3, 152, 80, 113));
+    vmbtbtn6 = MakeHotButton<TVmBitBtn>(this, vmgrpbx3, "vmbtbtn6", QStringLiteral("格式阅读"), 8, 60, 65, 43);
+    vmbtbtn2 = MakeHotButton<TVmBitBtn>(this, vmgrpbx3, "vmbtbtn2", QStringLiteral("字体设置"), 8, 28, 65);
 
-    vmpgcntrl1 = Named(new StandIn::TVmPageControl(this), "vmpgcntrl1");
-    vmpgcntrl1->SetLoading(true);
-    vmtbshtTabSheet1 = Named(new StandIn::TVmTabSheet(vmpgcntrl1), "vmtbshtTabSheet1");
-    vmtbshtTabSheet1->SetCaption(QStringLiteral("  自定义代码  "));
+    // The main page control: the code page and the live preview, cut-corner
+    // tabs in money green; it takes whatever the side bar leaves.
+    vmpgcntrl1 = Named(new TVmPageControl(this, this), "vmpgcntrl1");
+    vmpgcntrl1->SetAlign(alClient);
+    vmpgcntrl1->SetTabStyle(tsCutCorner);
+    vmpgcntrl1->SetCutCornerSize(10);
+    vmpgcntrl1->SetFlatColor(clMoneyGreen);
+    vmpgcntrl1->SetHotTrackColor(clMoneyGreen);
+    vmpgcntrl1->SetTabHeight(25);
+    vmpgcntrl1->SetFixedDimension(25);
+    vmtbshtTabSheet1 = MakePage(this, vmpgcntrl1, "vmtbshtTabSheet1", QStringLiteral("  自定义代码  "));
     redt1 = Named(new QTextEdit(vmtbshtTabSheet1), "redt1");
     SetCodePaneFont(*redt1, PixelFont(QStringLiteral("宋体"), 16));
     QPalette text = redt1->palette();
@@ -204,31 +240,34 @@ void Tfrmravik::CreateControls()
     redt1->setLineWrapMode(QTextEdit::WidgetWidth);
     // The pane holds code: pasted mark-up goes in as text, not as formatting.
     redt1->setAcceptRichText(false);
-    FillWithChild(vmtbshtTabSheet1, redt1);
-    vmtbshtTabSheet2 = Named(new StandIn::TVmTabSheet(vmpgcntrl1), "vmtbshtTabSheet2");
-    vmtbshtTabSheet2->SetCaption(QStringLiteral("实时预览"));
+    SetWidgetAlign(redt1, alClient);
+    vmtbshtTabSheet2 = MakePage(this, vmpgcntrl1, "vmtbshtTabSheet2", QStringLiteral("实时预览"));
     wb1 = Named(new TPreviewBrowser(vmtbshtTabSheet2), "wb1");
-    FillWithChild(vmtbshtTabSheet2, wb1);
+    SetWidgetAlign(wb1, alClient);
+    vmpgcntrl1->SetTabIndex(0);
     vmpgcntrl1->SetActivePage(vmtbshtTabSheet1);
 
-    vmpgcntrl2 = Named(new StandIn::TVmPageControl(this), "vmpgcntrl2");
-    vmpgcntrl2->SetLoading(true);
-    vmpgcntrl2->setGeometry(720, 96, 385, 145);
+    // The find panel: one page with a close button; hidden when the window
+    // shows, brought back by "查找替换".
+    vmpgcntrl2 = Named(new TVmPageControl(this, this), "vmpgcntrl2");
+    vmpgcntrl2->SetBounds(720, 96, 385, 145);
     vmpgcntrl2->SetShowCloseButton(true);
-    vmtbshtTabSheet3 = Named(new StandIn::TVmTabSheet(vmpgcntrl2), "vmtbshtTabSheet3");
-    vmtbshtTabSheet3->SetCaption(QStringLiteral("查找替换"));
+    vmpgcntrl2->SetTabHeight(20);
+    vmpgcntrl2->SetFixedDimension(20);
+    vmtbshtTabSheet3 = MakePage(this, vmpgcntrl2, "vmtbshtTabSheet3", QStringLiteral("查找替换"));
     lbl2 = Named(new QLabel(QStringLiteral("查找内容："), vmtbshtTabSheet3), "lbl2");
     lbl2->move(24, 38);
     lbl2->adjustSize();
     edt1 = Named(new QLineEdit(vmtbshtTabSheet3), "edt1");
     edt1->setGeometry(88, 34, 189, 21);
-    btn5 = MakeSideButton<StandIn::TVmButton>(vmtbshtTabSheet3, "btn5", QRect(286, 32, 75, 25), QStringLiteral("查找"));
+    btn5 = MakeHotButton<TVmButton>(this, vmtbshtTabSheet3, "btn5", QStringLiteral("查找"), 286, 32);
     lbl3 = Named(new QLabel(QStringLiteral("替换内容："), vmtbshtTabSheet3), "lbl3");
     lbl3->move(24, 78);
     lbl3->adjustSize();
     edt2 = Named(new QLineEdit(vmtbshtTabSheet3), "edt2");
     edt2->setGeometry(88, 74, 189, 21);
-    btn6 = MakeSideButton<StandIn::TVmButton>(vmtbshtTabSheet3, "btn6", QRect(286, 72, 75, 25), QStringLiteral("全部替换"));
+    btn6 = MakeHotButton<TVmButton>(this, vmtbshtTabSheet3, "btn6", QStringLiteral("全部替换"), 286, 72);
+    vmpgcntrl2->SetTabIndex(0);
     vmpgcntrl2->SetActivePage(vmtbshtTabSheet3);
 
     dlgSave1 = CodeSaveRequest();
@@ -247,6 +286,8 @@ void Tfrmravik::CreateControls()
 
 void Tfrmravik::WireEvents()
 {
+    OnShow = [this](TObject*) { Run([&] { FormShow(this); }); };
+
     const auto click = [this](QPushButton* button, void (Tfrmravik::*handler)(QObject*)) {
         connect(button, &QPushButton::clicked, this, [this, button, handler] { Run([&] { (this->*handler)(button); }); });
     };
@@ -255,14 +296,14 @@ void Tfrmravik::WireEvents()
     click(btn3, &Tfrmravik::btn3Click);
     click(btn2, &Tfrmravik::btn2Click);
 
-    const auto sideClick = [this](StandIn::TVmButton* button, void (Tfrmravik::*handler)(QObject*)) {
-        button->OnClick = [this, handler](QObject* sender) { Run([&] { (this->*handler)(sender); }); };
+    const auto controlClick = [this](TControl* control, void (Tfrmravik::*handler)(QObject*)) {
+        control->OnClick = [this, control, handler](TObject*) { Run([&] { (this->*handler)(control); }); };
     };
-    sideClick(vmbtbtn1, &Tfrmravik::vmbtbtn1Click);
-    sideClick(vmbtbtn2, &Tfrmravik::vmbtbtn2Click);
-    sideClick(vmbtbtn6, &Tfrmravik::vmbtbtn6Click);
-    sideClick(btn5, &Tfrmravik::btn5Click);
-    sideClick(btn6, &Tfrmravik::btn6Click);
+    controlClick(vmbtbtn1, &Tfrmravik::vmbtbtn1Click);
+    controlClick(vmbtbtn2, &Tfrmravik::vmbtbtn2Click);
+    controlClick(vmbtbtn6, &Tfrmravik::vmbtbtn6Click);
+    controlClick(btn5, &Tfrmravik::btn5Click);
+    controlClick(btn6, &Tfrmravik::btn6Click);
 
     const auto menuClick = [this](QAction* item, void (Tfrmravik::*handler)(QObject*)) {
         connect(item, &QAction::triggered, this, [this, item, handler] { Run([&] { (this->*handler)(item); }); });
@@ -274,8 +315,8 @@ void Tfrmravik::WireEvents()
     menuClick(N4, &Tfrmravik::N4Click);
     menuClick(N5, &Tfrmravik::N5Click);
 
-    vmpgcntrl1->OnChange = [this](QObject* sender) { Run([&] { vmpgcntrl1Change(sender); }); };
-    vmpgcntrl2->OnClose = [this](QObject* sender, bool& allow) { Run([&] { vmpgcntrl2Close(sender, allow); }); };
+    vmpgcntrl1->OnChange = [this](TObject*) { Run([&] { vmpgcntrl1Change(vmpgcntrl1); }); };
+    vmpgcntrl2->OnClose = [this](TObject*, bool& allow) { Run([&] { vmpgcntrl2Close(vmpgcntrl2, allow); }); };
 
     connect(redt1, &QTextEdit::textChanged, this, [this] { Run([&] { redt1Change(redt1); }); });
     redt1->installEventFilter(this);
@@ -291,37 +332,15 @@ bool Tfrmravik::eventFilter(QObject* watched, QEvent* event)
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         int key = keyEvent->key();
         Run([&] { redt1KeyDown(redt1, key, keyEvent->modifiers()); });
-        return key == 0;   // a handler that clears the key consumes it
+        if (key == 0)
+            return true;   // a handler that clears the key consumes it
     }
     if (watched == lbl1 && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && lbl1->rect().contains(mouse->position().toPoint()))
             Run([&] { lbl1Click(lbl1); });
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Tfrmravik::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        Run([&] { FormShow(this); });
-    }
-}
-
-void Tfrmravik::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    AlignControls();
-}
-
-void Tfrmravik::AlignControls()
-{
-    // The side bar keeps its width at the left; the main page control takes
-    // the rest of the client area.
-    vmpnl1->setGeometry(0, 0, 87, height());
-    vmpgcntrl1->setGeometry(87, 0, qMax(0, width() - 87), height());
+    return TForm::eventFilter(watched, event);
 }
 
 TShopVersion Tfrmravik::ShopVersion() const
@@ -354,7 +373,7 @@ void Tfrmravik::WebPreview()
 
 // ---- handlers -------------------------------------------------------------
 
-void Tfrmravik::FormShow(QObject*) { vmpgcntrl2->setVisible(false); }
+void Tfrmravik::FormShow(QObject*) { vmpgcntrl2->SetVisible(false); }
 
 void Tfrmravik::btn1Click(QObject*) { WebPreview(); }
 
@@ -387,7 +406,7 @@ void Tfrmravik::redt1Change(QObject*) { UpdateCodePaneScrollBar(*redt1); }
 // The space key is left to the pane afterwards (Key stays as it is).
 void Tfrmravik::redt1KeyDown(QObject*, int& Key, Qt::KeyboardModifiers) { CodePaneKeyDown(*redt1, Key); }
 
-void Tfrmravik::vmbtbtn1Click(QObject*) { vmpgcntrl2->setVisible(true); }
+void Tfrmravik::vmbtbtn1Click(QObject*) { vmpgcntrl2->Show(); }
 
 void Tfrmravik::btn5Click(QObject*) { FindInCodePane(*redt1, edt1->text()); }
 
@@ -395,6 +414,6 @@ void Tfrmravik::btn6Click(QObject*) { ReplaceAllInCodePane(*redt1, edt1->text(),
 
 // The panel keeps its page (AllowClose stays false) and its two texts; only
 // the whole control goes out of sight until "查找替换" brings it back.
-void Tfrmravik::vmpgcntrl2Close(QObject*, bool&) { vmpgcntrl2->setVisible(false); }
+void Tfrmravik::vmpgcntrl2Close(QObject*, bool&) { vmpgcntrl2->SetVisible(false); }
 
 void Tfrmravik::vmbtbtn6Click(QObject*) { FormatForReading(*redt1); }

@@ -2,11 +2,18 @@
 // The main window: the code pane, the shop-version choice, the side bar and
 // the two-page container with the live preview. Every user command is an
 // event handler of this window, named after its control and event.
+//
+// The window is a form of the toolkit: it owns its controls, gives the
+// keyboard to them the way the widget set expects (Enter and Escape to the
+// buttons, Ctrl+Tab to the page control) and keeps the active control.
 #include "EditorCommands.h"
+#include "Forms.h"
 #include "PageTemplates.h"
-#include "StandInWidgets.h"
+#include "VmButton.h"
+#include "VmPageControl.h"
+#include "VmPanel.h"
 
-#include <QWidget>
+#include <QPushButton>
 
 class QAction;
 class QButtonGroup;
@@ -20,10 +27,10 @@ class QRadioButton;
 class QTextEdit;
 class TPreviewBrowser;
 
-class Tfrmravik : public QWidget {
+class Tfrmravik : public TForm {
     Q_OBJECT
 public:
-    explicit Tfrmravik(QWidget* parent = nullptr);
+    explicit Tfrmravik(TComponent* owner = nullptr);
     ~Tfrmravik() override;
 
     // The controls, in the order they are created: a later one lies above
@@ -40,30 +47,30 @@ public:
     QPlainTextEdit* mmo6;        // Tmall tail
     QPlainTextEdit* mmo7;        // basic head
     QPlainTextEdit* mmo8;        // basic tail
-    StandIn::TVmPanel* vmpnl1;   // side bar
-    StandIn::TVmGroupBox* vmgrpbx1;
+    TVmPanel* vmpnl1;            // side bar
+    TVmGroupBox* vmgrpbx1;       // "版本选择"
     QRadioButton* rb1;           // "基础版"
     QRadioButton* rb3;           // "专业版"
     QRadioButton* rb2;           // "天猫"
-    StandIn::TVmGroupBox* vmgrpbx2;
+    TVmGroupBox* vmgrpbx2;       // "其他"
     QLabel* lbl1;                // "帮助"
-    StandIn::TVmBitBtn* vmbtbtn1;
-    StandIn::TVmGroupBox* vmgrpbx3;
-    StandIn::TVmBitBtn* vmbtbtn6;
-    StandIn::TVmBitBtn* vmbtbtn2;
-    StandIn::TVmPageControl* vmpgcntrl1;
-    StandIn::TVmTabSheet* vmtbshtTabSheet1;
+    TVmBitBtn* vmbtbtn1;         // "查找替换"
+    TVmGroupBox* vmgrpbx3;       // "格式化"
+    TVmBitBtn* vmbtbtn6;         // "格式阅读"
+    TVmBitBtn* vmbtbtn2;         // "字体设置"
+    TVmPageControl* vmpgcntrl1;
+    TVmTabSheet* vmtbshtTabSheet1;
     QTextEdit* redt1;            // the code pane
-    StandIn::TVmTabSheet* vmtbshtTabSheet2;
+    TVmTabSheet* vmtbshtTabSheet2;
     TPreviewBrowser* wb1;        // the embedded browser, started at the first preview
-    StandIn::TVmPageControl* vmpgcntrl2;   // the find panel
-    StandIn::TVmTabSheet* vmtbshtTabSheet3;
+    TVmPageControl* vmpgcntrl2;  // the find panel
+    TVmTabSheet* vmtbshtTabSheet3;
     QLabel* lbl2;
     QLineEdit* edt1;             // find text
-    StandIn::TVmButton* btn5;    // "查找"
+    TVmButton* btn5;             // "查找"
     QLabel* lbl3;
     QLineEdit* edt2;             // replacement
-    StandIn::TVmButton* btn6;    // "全部替换"
+    TVmButton* btn6;             // "全部替换"
     TSaveRequest dlgSave1;
     TCodePaneFont dlgFont1;
     QMenu* pm1;                  // the code pane's context menu
@@ -112,15 +119,13 @@ public:
     void WebPreview();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The stored layout: every control created with its owner and parent
+    // and its stored properties assigned while the window is loading.
     void CreateControls();
     void WireEvents();
-    void AlignControls();
 
     QButtonGroup* versionGroup_ = nullptr;
-    bool shown_ = false;
 };

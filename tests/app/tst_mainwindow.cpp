@@ -15,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QWebEngineView>
@@ -62,10 +61,10 @@ QByteArray Expected(TShopVersion version, const QString& code)
     return EncodePage(ComposePage(PageTemplate(version), code));
 }
 
-void ClickTab(StandIn::TVmPageControl* control, int index)
+void ClickTab(TVmPageControl* control, int index)
 {
-    QTabBar* bar = control->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    const TRect tab = control->TabClientRect(index);
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint((tab.Left + tab.Right) / 2, (tab.Top + tab.Bottom) / 2));
 }
 
 int CheckedVersions(const Tfrmravik& w)
@@ -147,8 +146,8 @@ private slots:
             QCOMPARE(widget->geometry(), row.bounds);
             if (auto* button = qobject_cast<QAbstractButton*>(widget))
                 QCOMPARE(button->text(), row.caption);
-            else if (auto* group = qobject_cast<QGroupBox*>(widget))
-                QCOMPARE(group->title(), row.caption);
+            else if (auto* control = qobject_cast<TControl*>(widget))
+                QCOMPARE(control->Caption(), row.caption);
         }
         QCOMPARE(w.lbl1->text(), QStringLiteral("帮助"));
         QCOMPARE(w.lbl1->pos(), QPoint(11, 64));
@@ -165,9 +164,9 @@ private slots:
         QCOMPARE(w.redt1->lineWrapMode(), QTextEdit::WidgetWidth);
         QCOMPARE(w.redt1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QCOMPARE(w.vmtbshtTabSheet1->Caption(), QStringLiteral("  自定义代码  "));
-        QCOMPARE(w.vmpgcntrl1->tabText(0), QStringLiteral("  自定义代码  "));
-        QCOMPARE(w.vmpgcntrl1->tabText(1), QStringLiteral("实时预览"));
-        QCOMPARE(w.vmpgcntrl2->tabText(0), QStringLiteral("查找替换"));
+        QCOMPARE(w.vmpgcntrl1->Tabs()[0]->Caption, QStringLiteral("  自定义代码  "));
+        QCOMPARE(w.vmpgcntrl1->Tabs()[1]->Caption, QStringLiteral("实时预览"));
+        QCOMPARE(w.vmpgcntrl2->Tabs()[0]->Caption, QStringLiteral("查找替换"));
         QVERIFY(w.vmpgcntrl2->ShowCloseButton());
         QCOMPARE(w.wb1->parentWidget(), w.vmtbshtTabSheet2);
         QCOMPARE(w.redt1->parentWidget(), w.vmtbshtTabSheet1);

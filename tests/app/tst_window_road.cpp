@@ -1,0 +1,188 @@
+// The main road on the finished window, driven only by the mouse and the
+// keyboard: type a fragment, pick the storefront, look at it in the live
+// preview, come back, format it, find, replace, save it as rich text.
+#include "FakeDialogs.h"
+#include "Formatting.h"
+#include "PageComposer.h"
+#include "PlainText.h"
+#include "PreviewBrowser.h"
+#include "PreviewPage.h"
+#include "TestMain.h"
+#include "Unitravik.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+#include <QWindow>
+
+namespace {
+constexpr int kTimeout = 30000;
+
+// The storefront heads name remote hosts, and these machines have no name
+// service: every such request would hold the page for seconds.
+class NoRemoteHosts : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        if (info.requestUrl().scheme().startsWith(QLatin1String("http")))
+            info.block(true);
+    }
+};
+
+QVariant RunScript(QWebEnginePage* page, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
+        return QStringLiteral("<no answer>");
+    return result;
+}
+
+struct Road {
+    QTemporaryDir dir;
+    QString oldDir = QDir::currentPath();
+    NoRemoteHosts interceptor;
+    FakeDialogs dialogs;
+    Tfrmravik w;
+
+    Road()
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("files"));
+        QDir::setCurrent(dir.path());
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
+    }
+    ~Road()
+    {
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+        QDir::setCurrent(oldDir);
+    }
+    QByteArray CachePage() const
+    {
+        QFile f(dir.filePath(QStringLiteral("files/cache.html")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QPoint At(const QWidget* widget, const QPoint& p) const { return widget->mapTo(&w, p); }
+    void Click(const QWidget* widget, const QPoint& p, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseMove(w.windowHandle(), At(widget, p));
+        QTest::mouseClick(w.windowHandle(), button, {}, At(widget, p));
+        QCoreApplication::processEvents();
+    }
+    void ClickTab(int index)
+    {
+        const TRect t = w.vmpgcntrl1->TabClientRect(index);
+        Click(w.vmpgcntrl1, QPoint((t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2));
+    }
+    void ClickCentre(const QWidget* widget) { Click(widget, widget->rect().center()); }
+};
+}
+
+class TestWindowRoad : public QObject {
+    Q_OBJECT
+private slots:
+    void fromTypingToSavedRichText()
+    {
+        Road r;
+        Tfrmravik& w = r.w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+
+        // Type a fragment into the code pane. A space comes out as five:
+        // the pane's own space handling adds four.
+        r.Click(w.redt1->viewport(), QPoint(40, 20));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("<div id=\"ravik\">hello<b>world</b></div>"));
+        const QString code = QStringLiteral("<div     id=\"ravik\">hello<b>world</b></div>");
+        QCOMPARE(CodePaneText(*w.redt1->document()), code);
+
+        // Tmall, then the live preview by its tab.
+        r.Click(w.rb2, QPoint(6, 8));
+        QVERIFY(w.rb2->isChecked());
+        QVERIFY(!w.rb3->isChecked());
+        QVERIFY(r.CachePage().isEmpty());
+        r.ClickTab(1);
+        QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet2);
+        QVERIFY(w.vmtbshtTabSheet2->isVisible());
+        QVERIFY(!w.vmtbshtTabSheet1->isVisible());
+        const TPageTemplate& tmall = PageTemplate(TShopVersion::Tmall);
+        QCOMPARE(r.CachePage(), EncodePage(tmall.Head + code + tmall.Tail));
+        QVERIFY(w.wb1->View() && w.wb1->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            RunScript(w.wb1->Page(), QStringLiteral("(function(){var e=document.getElementById('ravik');"
+                                                    "return e ? e.textContent : '';})()"))
+                .toString(),
+            QStringLiteral("helloworld"), kTimeout);
+
+        // Back to the code: a second preview of the same page, the pane as it was.
+        r.ClickTab(0);
+        QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1);
+        QVERIFY(w.redt1->isVisible());
+        QCOMPARE(r.CachePage(), EncodePage(tmall.Head + code + tmall.Tail));
+
+        // "格式阅读": the lines broken, the main tags coloured.
+        r.ClickCentre(w.vmbtbtn6);
+        QString broken = BreakIntoLines(code);
+        broken.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        QCOMPARE(w.redt1->toPlainText(), broken);
+        QVERIFY(broken.contains(QLatin1Char('\n')));
+        const QList<TColourRun> runs = FindColourRuns(w.redt1->document()->toRawText());
+        QVERIFY(!runs.isEmpty());
+        QTextCursor probe(w.redt1->document());
+        probe.setPosition(runs.last().position + 1);
+        QCOMPARE(probe.charFormat().foreground().color(), runs.last().colour);
+
+        // Find: the panel comes up, the word is selected in the pane.
+        QVERIFY(w.vmpgcntrl2->isHidden());
+        r.ClickCentre(w.vmbtbtn1);
+        QVERIFY(w.vmpgcntrl2->isVisible());
+        r.ClickCentre(w.edt1);
+        QTest::keyClicks(w.edt1, QStringLiteral("world"));
+        r.ClickCentre(w.btn5);
+        QCOMPARE(w.redt1->textCursor().selectedText(), QStringLiteral("world"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
+        QVERIFY(r.dialogs.messages.isEmpty());
+
+        // Replace all.
+        r.ClickCentre(w.edt2);
+        QTest::keyClicks(w.edt2, QStringLiteral("Tmall"));
+        r.ClickCentre(w.btn6);
+        QCOMPARE(r.dialogs.messages.size(), 1);
+        QCOMPARE(r.dialogs.messages[0].text, QStringLiteral("替换完毕！"));
+        const QString replaced = CodePaneText(*w.redt1->document());
+        QVERIFY(replaced.contains(QLatin1String("<b>Tmall</b>")));
+        QVERIFY(!replaced.contains(QLatin1String("world")));
+
+        // Save as rich text from the pane's context menu.
+        r.dialogs.saveAnswer = r.dir.filePath(QStringLiteral("decoration"));
+        r.Click(w.redt1->viewport(), QPoint(60, 30), Qt::RightButton);
+        QTRY_VERIFY(w.pm1->isVisible());
+        QTest::mouseClick(w.pm1, Qt::LeftButton, {}, w.pm1->actionGeometry(w.N4).center());
+        QTRY_VERIFY(!w.pm1->isVisible());
+        QCOMPARE(r.dialogs.saveRequests.size(), 1);
+        QFile saved(r.dir.filePath(QStringLiteral("decoration.txt")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray rtf = saved.readAll();
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QVERIFY(rtf.trimmed().endsWith('}'));
+        QVERIFY(rtf.contains("Tmall"));
+        QVERIFY(rtf.contains("ravik"));
+        QVERIFY(!rtf.contains("world"));
+        QCOMPARE(r.dialogs.messages.size(), 1);
+    }
+};
+
+RAVIK_TEST(TestWindowRoad)
+#include "tst_window_road.moc"
