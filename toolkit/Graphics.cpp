@@ -262,7 +262,7 @@ bool TFont::SameAs(const TFont& other) const
 QFont TFont::ToQFont() const
 {
     QFont f(name_);
-    f.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::PreferBitmap | QFont::NoSubpixelAntialias));
+    f.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
     f.setHintingPreference(QFont::PreferFullHinting);
     f.setBold(style_.Contains(fsBold));
     f.setItalic(style_.Contains(fsItalic));

@@ -87,7 +87,9 @@ TColor ColorFromHsl(std::uint8_t hue, std::uint8_t saturation, std::uint8_t lumi
     case 5: r = v; g = m; b = mid2; break;
     default: r = v; g = mid1; b = m; break;   // 0, and 6 from hues 239 and 240
     }
-    const auto channel = [](double x) { return RoundEven(std::min(x, 1.0) * 255) & 0xFF; };
+    // Saturations above the scale can push a channel below 0; it is held at
+    // 0 rather than wrapped round to a bright value.
+    const auto channel = [](double x) { return RoundEven(std::clamp(x, 0.0, 1.0) * 255); };
     return RGB(channel(r), channel(g), channel(b));
 }
 

@@ -47,6 +47,9 @@ private slots:
         QCOMPARE(ColorFromHsl(100, 200, 0), RGB(0, 0, 0));
         // Luminance above the scale is white.
         QCOMPARE(Describe(ColorFromHsl(30, 240, 255)), Describe(RGB(255, 255, 255)));
+        // Saturation above the scale: the channel that would go below 0 stays
+        // at 0 instead of wrapping to 248.
+        QCOMPARE(Describe(ColorFromHsl(0, 255, 120)), Describe(RGB(255, 0, 0)));
         // Every colour produced is explicit.
         QVERIFY(ColorFromHsl(10, 20, 30) >= 0);
     }
