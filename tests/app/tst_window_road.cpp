@@ -182,6 +182,36 @@ private slots:
         QVERIFY(!rtf.contains("world"));
         QCOMPARE(r.dialogs.messages.size(), 1);
     }
+
+    void keyboardSwitchesPagesAndPressesSideBarButtons()
+    {
+        Road r;
+        Tfrmravik& w = r.w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        r.Click(w.redt1->viewport(), QPoint(40, 20));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
+        QTest::keyClicks(w.redt1, QStringLiteral("<p>x</p>"));
+
+        // Ctrl+Tab in the code pane is the page control's, not the pane's.
+        QTest::keyClick(w.redt1, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet2);
+        QCOMPARE(CodePaneText(*w.redt1->document()), QStringLiteral("<p>x</p>"));
+        const TPageTemplate& professional = PageTemplate(TShopVersion::Professional);
+        QCOMPARE(r.CachePage(), EncodePage(professional.Head + QStringLiteral("<p>x</p>") + professional.Tail));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1);
+
+        // A focused side-bar button answers Space and Enter.
+        w.vmbtbtn1->SetFocus();
+        QTRY_VERIFY(w.vmbtbtn1->Focused());
+        QTest::keyClick(w.vmbtbtn1, Qt::Key_Space);
+        QVERIFY(w.vmpgcntrl2->isVisible());
+        w.vmpgcntrl2->Hide();
+        QTest::keyClick(w.vmbtbtn1, Qt::Key_Return);
+        QVERIFY(w.vmpgcntrl2->isVisible());
+        QVERIFY(r.dialogs.messages.isEmpty());
+    }
 };
 
 RAVIK_TEST(TestWindowRoad)
