@@ -506,9 +506,35 @@ void PaintShadowLine(TCanvas& canvas, const QImage& parent, TPoint from, TPoint 
     }
 }
 
+namespace {
+// Whether a line from the pen position to `to` (its end pixel left out)
+// can touch a pixel inside `clip`.
+bool LineMayShow(TPoint from, TPoint to, const TRect& clip)
+{
+    TRect r = Rect(std::min(from.X, to.X), std::min(from.Y, to.Y), std::max(from.X, to.X) + 1,
+                   std::max(from.Y, to.Y) + 1);
+    if (from.Y == to.Y) {
+        if (to.X > from.X)
+            r.Right -= 1;
+        else
+            r.Left += 1;
+    } else if (from.X == to.X) {
+        if (to.Y > from.Y)
+            r.Bottom -= 1;
+        else
+            r.Top += 1;
+    }
+    TRect shown;
+    return IntersectRect(shown, r, clip);
+}
+} // namespace
+
 void ExecuteOutline(TCanvas& canvas, const TVmOutlineCommands& list, TColor frameColor, const QImage& parent)
 {
     TColor current = frameColor;
+    // Lines wholly outside the clip only move the pen: a hot-track repaint,
+    // clipped to the tab strip, passes over the card's long frame lines.
+    const TRect clip = canvas.ClipRect();
     const std::vector<std::int32_t>& c = list.Items();
     for (size_t i = 0; i < c.size(); i += TVmOutlineCommands::Size(c[i])) {
         switch (c[i]) {
@@ -524,7 +550,10 @@ void ExecuteOutline(TCanvas& canvas, const TVmOutlineCommands& list, TColor fram
             canvas.MoveTo(c[i + 1], c[i + 2]);
             break;
         case TVmOutlineCommands::cLine:
-            canvas.LineTo(c[i + 1], c[i + 2]);
+            if (LineMayShow(canvas.PenPos(), Point(c[i + 1], c[i + 2]), clip))
+                canvas.LineTo(c[i + 1], c[i + 2]);
+            else
+                canvas.MoveTo(c[i + 1], c[i + 2]);
             break;
         case TVmOutlineCommands::cShadow30:
         case TVmOutlineCommands::cShadow15: {
@@ -539,6 +568,28 @@ void ExecuteOutline(TCanvas& canvas, const TVmOutlineCommands& list, TColor fram
             return;
         }
     }
+}
+
+TRegion ShadowArea(const TVmOutlineCommands& list)
+{
+    QRegion area;
+    TPoint pen;
+    const std::vector<std::int32_t>& c = list.Items();
+    for (size_t i = 0; i < c.size(); i += TVmOutlineCommands::Size(c[i])) {
+        if (TVmOutlineCommands::Size(c[i]) != 3 || c[i] == TVmOutlineCommands::cFrameColor)
+            continue;
+        const TPoint to = Point(c[i + 1], c[i + 2]);
+        if (c[i] == TVmOutlineCommands::cShadow30 || c[i] == TVmOutlineCommands::cShadow15) {
+            const bool vertical = pen.X == to.X;
+            const int x0 = vertical ? to.X : std::min(pen.X, to.X);
+            const int x1 = vertical ? to.X : std::max(pen.X, to.X);
+            const int y0 = vertical ? std::min(pen.Y, to.Y) : to.Y;
+            const int y1 = vertical ? std::max(pen.Y, to.Y) : to.Y;
+            area += QRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+        }
+        pen = to;
+    }
+    return TRegion(area);
 }
 
 // ---- drag marker --------------------------------------------------------
@@ -608,15 +659,12 @@ private:
     void DrawCaptionLine(const QString& line, TPoint at, const TFont& font, TColor color, bool vertical);
     void DrawCard(int row);
     void Execute();
-    const QImage& ParentImage();
 
     TVmCustomTabControl& c_;
     TCanvas& canvas_;
     const TFont& font_;
     const TFont& boldFont_;
     TVmOutlineCommands list_;
-    QImage parent_;
-    bool parentReady_ = false;
 };
 
 void TTabPainter::Run()
@@ -673,10 +721,19 @@ void TTabPainter::PaintBackground()
         return;
     if (c_.Transparent()) {
         PaintParentBackground(&c_, canvas_, false);
-    } else {
-        canvas_.Brush().SetColor(c_.BackgroundColor());
-        canvas_.FillRect(r);
+        return;
     }
+    canvas_.Brush().SetColor(c_.BackgroundColor());
+    // Without a card handler the front card is filled over whatever lies
+    // there, so the background under it need not be filled first: most of
+    // the control is card.
+    const TRect card = c_.CardRect(0);
+    if (c_.OnPaintCardBackground || card == TRect{}) {
+        canvas_.FillRect(r);
+        return;
+    }
+    const TRect fill = c_.ShowCard() ? Rect(card.Left, card.Top, card.Right + 1, card.Bottom + 1) : card;
+    canvas_.FillRegion(TRegion(r).Subtracted(TRegion(fill)));
 }
 
 void TTabPainter::DrawTab(int index)
@@ -834,7 +891,8 @@ TRect TTabPainter::DrawCaption(int index, const TRect& captionRect, TColor color
     std::vector<TVmTabSize> extents;
     extents.reserve(size_t(lines.size()));
     for (const QString& line : lines) {
-        const TSize e = line.isEmpty() ? TSize{} : c_.CaptionExtent(line, !vertical, bold);
+        // A caption of one line measures as that line; no need to shape it twice.
+        const TSize e = lines.size() == 1 ? block : line.isEmpty() ? TSize{} : c_.CaptionExtent(line, !vertical, bold);
         extents.push_back({e.cx, e.cy});
     }
     const TVmCaptionPlacement placed =
@@ -928,22 +986,44 @@ void TTabPainter::DrawCard(int row)
     Execute();
 }
 
-const QImage& TTabPainter::ParentImage()
-{
-    if (!parentReady_) {
-        parentReady_ = true;
-        parent_ = QImage(std::max(c_.Width(), 1), std::max(c_.Height(), 1), QImage::Format_RGB32);
-        parent_.fill(Qt::black);
-        TCanvas canvas(&parent_);
-        PaintParentBackground(&c_, canvas, false);
-    }
-    return parent_;
-}
-
+// The parent's image behind the control, rendered only where the list's
+// shadow lines fall: that is all a shadow reads, and rendering the rest of
+// the parent each pass would cost more than the whole pass. The buffer is
+// kept between passes (painting runs on one thread; a nested pass, from a
+// parent that is a tab control itself, gets one of its own).
 void TTabPainter::Execute()
 {
-    static const QImage none;
-    ExecuteOutline(canvas_, list_, c_.FrameColor(), list_.HasShadow() ? ParentImage() : none);
+    if (!list_.HasShadow()) {
+        static const QImage none;
+        ExecuteOutline(canvas_, list_, c_.FrameColor(), none);
+        return;
+    }
+    static QImage shared;
+    static bool sharedInUse = false;
+    QImage local;
+    const bool useShared = !sharedInUse;
+    QImage& parent = useShared ? shared : local;
+    const QSize size(std::max(c_.Width(), 1), std::max(c_.Height(), 1));
+    if (parent.size() != size)
+        parent = QImage(size, QImage::Format_RGB32);
+    struct InUse {
+        bool& flag;
+        bool active;
+        ~InUse()
+        {
+            if (active)
+                flag = false;
+        }
+    } inUse{sharedInUse, useShared};
+    sharedInUse = true;
+
+    TCanvas canvas(&parent);
+    const TRegion area = ShadowArea(list_);
+    canvas.SelectClipRgn(&area);
+    canvas.Brush().SetColor(clBlack);
+    canvas.FillRect(Rect(0, 0, size.width(), size.height()));
+    PaintParentBackground(&c_, canvas, false);
+    ExecuteOutline(canvas_, list_, c_.FrameColor(), parent);
 }
 
 } // namespace

@@ -102,6 +102,10 @@ void PaintShadowLine(TCanvas& canvas, const QImage& parent, TPoint from, TPoint 
 // only by shadow commands. The pen ends where the last command left it.
 void ExecuteOutline(TCanvas& canvas, const TVmOutlineCommands& list, TColor frameColor, const QImage& parent);
 
+// The pixels the list's shadow lines cover: all of the parent's image a
+// shadow ever reads.
+TRegion ShadowArea(const TVmOutlineCommands& list);
+
 // ---- tab content -------------------------------------------------------
 
 // The tab rectangle less the insets that keep content clear of the outline.
