@@ -272,6 +272,14 @@ private slots:
             for (int x = 1; x < b - 1; ++x)
                 black += Px(img, At(s.w, close, x, y)) == clBlack;
         QVERIFY(black >= 8);
+
+        // The panel's buttons track the mouse like the side bar's.
+        QCOMPARE(Px(img, At(s.w, s.w.btn5, 2, 10)), kFace);
+        s.MoveTo(s.w.btn5, 20, 12);
+        QTRY_VERIFY(s.w.btn5->PointerOver());
+        const QImage hot = Grab(s.w);
+        QCOMPARE(Px(hot, At(s.w, s.w.btn5, 2, 10)), RGB(250, 186, 133));
+        QCOMPARE(Px(hot, At(s.w, s.w.btn6, 2, 10)), kFace);
     }
 
     void closingTheFindPanelKeepsItsPageForNextTime()
