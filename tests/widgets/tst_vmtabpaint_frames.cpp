@@ -180,6 +180,50 @@ private slots:
         }
     }
 
+    void boldCurrentTabAndBackRows()
+    {
+        // Only the selected tab's caption turns bold.
+        PageForm f({QStringLiteral("Tab"), QStringLiteral("Tab")}, 300, 120);
+        f.pc->SetTabStyle(tsCutCorner);
+        f.pc->SetBoldCurrentTab(true);
+        f.pc->SetHotTrack(false);
+        const QImage& img = f.Paint();
+        const Ink selected = InkOf(img, f.Tab(0), clBlack);
+        const Ink other = InkOf(img, f.Tab(1), clBlack);
+        QImage ref(60, 30, QImage::Format_RGB32);
+        ref.fill(Qt::white);
+        TCanvas canvas(&ref);
+        TFont bold = f.pc->DrawFont();
+        bold.SetStyle(TFontStyles(fsBold));
+        canvas.SetFont(bold);
+        canvas.SetBkMode(TRANSPARENT);
+        canvas.TextOut(5, 5, QStringLiteral("Tab"));
+        QVERIFY(selected == InkOf(ref, Rect(0, 0, 60, 30), clBlack));
+        QVERIFY(!(selected == other));
+
+        // Several rows: the back row's card goes under the front row's tabs.
+        PageForm rows({QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"), QStringLiteral("Delta"),
+                       QStringLiteral("Epsilon")},
+                      160, 200);
+        rows.pc->SetTabStyle(tsCutCorner);
+        rows.pc->SetMultiLine(true);
+        const QImage& multi = rows.Paint();
+        QVERIFY(rows.pc->RowCount() >= 2);
+        const TRect back = rows.pc->CardRect(1);
+        for (int i = 0; i < rows.pc->Tabs().Count(); ++i) {
+            if (rows.pc->Tabs()[i]->Row != 0 || i == rows.pc->TabIndex())
+                continue;
+            const TRect t = rows.Tab(i);
+            const int y = back.Top + 2;   // inside the back card's area
+            QVERIFY(y > t.Top && y < t.Bottom);
+            // The tab's own gradient shows there, not the card's fill.
+            QCOMPARE(Px(multi, t.Left + 2, y), GradientRow(clWindow, clBtnFace, t.Height(), y - t.Top));
+            QCOMPARE(Px(multi, t.Left, y), ColorToRGB(clBtnShadow));
+        }
+        // The back card is drawn, shadow and all, beyond the front row.
+        QCOMPARE(Px(multi, back.Right - 1, back.Top), RGB(226, 226, 226));
+    }
+
     void outlineCommandList()
     {
         TVmOutlineCommands list;
