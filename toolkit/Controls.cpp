@@ -787,9 +787,9 @@ void TControl::SetFocus()
     if (!CanFocus())
         return;
     if (TCustomForm* form = GetParentForm(this))
-        if (!form->isActiveWindow())
-            form->SetActiveControl(this);
-    setFocus(Qt::OtherFocusReason);
+        form->SetActiveControl(this);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 // ---- painting ----

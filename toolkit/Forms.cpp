@@ -127,15 +127,18 @@ TCustomForm::~TCustomForm()
 
 void TCustomForm::SetActiveControl(QWidget* control)
 {
-    if (control && control->window() != this)
+    if (control && (control == this || control->window() != this))
         return;
     activeControl_ = control;
-    if (control && isActiveWindow()) {
-        if (auto* c = qobject_cast<TControl*>(control))
-            c->SetFocus();
-        else
-            control->setFocus(Qt::OtherFocusReason);
+    if (!control) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->window() == this)
+            focus->clearFocus();
+        return;
     }
+    // In an inactive or hidden window Qt keeps this as the widget to focus
+    // when the window is activated.
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::SetModalResult(TModalResult value)

@@ -43,7 +43,9 @@ public:
     // The widget inside the form that has (or, while the form is inactive,
     // will get) the keyboard focus; a control or a plain Qt widget.
     QWidget* ActiveControl() const { return activeControl_; }
-    // Focuses `control` when the form is active; otherwise remembers it.
+    // Focuses `control` when the form is active; otherwise it gets the
+    // focus when the form is activated. nullptr takes the focus away from
+    // the form's widgets.
     void SetActiveControl(QWidget* control);
 
     TModalResult ModalResult() const { return modalResult_; }

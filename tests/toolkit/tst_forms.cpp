@@ -228,6 +228,19 @@ private slots:
         QCOMPARE(form.ActiveControl(), b);
         Activate(&form);
         QTRY_VERIFY(b->Focused());
+
+        // Chosen before the form is first shown: focused when it is.
+        TForm fresh;
+        auto* first = new KeyButton(&fresh, &fresh, QStringLiteral("first"));
+        auto* chosen = new KeyButton(&fresh, &fresh, QStringLiteral("chosen"));
+        chosen->SetLeft(50);
+        fresh.SetActiveControl(chosen);
+        Activate(&fresh);
+        QTRY_VERIFY(chosen->Focused());
+        QVERIFY(!first->Focused());
+        fresh.SetActiveControl(nullptr);
+        QVERIFY(!chosen->Focused());
+        QCOMPARE(fresh.ActiveControl(), nullptr);
     }
 
     void firstControlShowRequestsAndWindowCreation()
