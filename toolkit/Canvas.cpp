@@ -189,7 +189,7 @@ void FillSpan32(QRgb* dst, int count, QRgb value)
 {
     // A short run is written pixel by pixel; a long one is seeded and then
     // doubled with block copies, which use the machine's widest stores.
-    constexpr int kSeed = 16;
+    constexpr int kSeed = 64;
     if (count <= 2 * kSeed) {
         for (int i = 0; i < count; ++i)
             dst[i] = value;
