@@ -82,8 +82,10 @@ unsigned WidgetDlgCode(const QWidget* widget)
         return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS | (te->tabChangesFocus() ? 0u : DLGC_WANTTAB);
     if (auto* pe = qobject_cast<const QPlainTextEdit*>(widget))
         return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS | (pe->tabChangesFocus() ? 0u : DLGC_WANTTAB);
+    // Qt's buttons move between themselves with the arrows (radio buttons
+    // check the one they reach); Enter and Escape go to the controls first.
     if (qobject_cast<const QAbstractButton*>(widget))
-        return DLGC_BUTTON;
+        return DLGC_BUTTON | DLGC_WANTARROWS;
     return DLGC_WANTARROWS | DLGC_WANTCHARS;
 }
 

@@ -108,6 +108,7 @@ public:
 
 // The DLGC_* bits of any widget: a control's GetDlgCode(); for plain Qt
 // widgets what their kind handles (multi-line editors take Enter, Escape
-// and characters; line edits, spin boxes and the like take characters and
-// arrows). A widget can also carry an explicit "dlgCode" property.
+// and characters; Qt's buttons take arrows; line edits, spin boxes and the
+// like take characters and arrows). A widget can also carry an explicit
+// "dlgCode" property.
 unsigned WidgetDlgCode(const QWidget* widget);

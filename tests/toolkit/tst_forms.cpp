@@ -5,6 +5,7 @@
 #include "TestMain.h"
 
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -458,6 +459,20 @@ private slots:
         QVERIFY(a->Focused());
         QTest::keyClick(a, Qt::Key_Up);
         QVERIFY(b->Focused());
+
+        // Qt's radio buttons keep their own arrow handling: the one reached
+        // is checked.
+        auto* r1 = new QRadioButton(QStringLiteral("a"), &form);
+        auto* r2 = new QRadioButton(QStringLiteral("b"), &form);
+        r1->setGeometry(0, 60, 50, 20);
+        r2->setGeometry(0, 80, 50, 20);
+        r1->show();
+        r2->show();
+        r1->setChecked(true);
+        r1->setFocus();
+        QTest::keyClick(r1, Qt::Key_Down);
+        QVERIFY(r2->isChecked());
+        QVERIFY(r2->hasFocus());
     }
 
     void keysReachTheFocusedControl()
