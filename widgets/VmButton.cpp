@@ -2,6 +2,8 @@
 
 #include "Forms.h"
 
+#include <QFontMetrics>
+#include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
@@ -332,25 +334,36 @@ const TVmCustomButton::CaptionLayout& TVmCustomButton::LayoutCaption(TCanvas& ca
                 && !l.text.endsWith(QLatin1Char(' ')) && single.Width() <= width;
     l.lineWidth = single.Width();
     l.plain = l.oneLine && !l.text.contains(QLatin1Char('&')) && !l.text.contains(QLatin1Char('\t'));
+    l.qfont = l.font.ToQFont();
+    l.ascent = QFontMetrics(l.qfont).ascent();
     return l;
 }
 
 void TVmCustomButton::DrawCaptionCopy(TCanvas& canvas, const CaptionLayout& layout, TRect r, unsigned flags)
 {
-    if (!layout.plain || !canvas.HandleAllocated()) {
+    const bool clearBackground = canvas.Brush().Style() == bsClear || canvas.BkMode() == TRANSPARENT;
+    if (!layout.plain || !clearBackground || !canvas.HandleAllocated()) {
         canvas.DrawText(layout.text, r, flags);
         return;
     }
-    // A plain line is placed as DrawText places it, with its width known.
+    // A plain line is drawn as the canvas's DrawText draws it (placed by its
+    // width, clipped to r, without antialiasing), with the measuring and the
+    // font set-up done once per caption instead of once per copy: hot
+    // tracking repaints the button on every pass of the pointer.
     int x = r.Left;
     if (flags & DT_CENTER)
         x = r.Left + (r.Width() - layout.lineWidth) / 2;
     else if (flags & DT_RIGHT)
         x = r.Right - layout.lineWidth;
-    const int saved = canvas.SaveDC();
-    canvas.IntersectClipRect(r);
-    canvas.TextOut(x, r.Top, layout.text);
-    canvas.RestoreDC(saved);
+    const TPoint origin = canvas.ViewportOrg();
+    QPainter p(canvas.Target());
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setClipRegion(canvas.ClipRegion().ToQRegion().intersected(r.Offset(origin.X, origin.Y).ToQRect()));
+    p.translate(origin.X, origin.Y);
+    p.setFont(layout.qfont);
+    p.setPen(ToQColor(canvas.Font().Color()));
+    p.drawText(QPoint(x, r.Top + layout.ascent), layout.text);
 }
 
 // ===========================================================================

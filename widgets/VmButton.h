@@ -105,6 +105,8 @@ private:
         bool oneLine = false;
         int lineWidth = 0;   // of the one line
         bool plain = false;  // one line without accelerator or tab
+        QFont qfont;         // the font as drawn, and its ascent
+        int ascent = 0;
     };
     const CaptionLayout& LayoutCaption(TCanvas& canvas, int width);
     // Draws one copy of the caption in r as DrawText would with `flags`.
