@@ -32,7 +32,10 @@ int main(int argc, char** argv)
     app.setAttribute(Qt::AA_Use96Dpi, true);
 
     std::string only;
-    std::vector<char*> rest{argv[0]};
+    // A crash must end the run at once: Qt's crash handler would start a
+    // debugger and leave the test program hanging until CTest's timeout.
+    static char noCrashHandler[] = "-nocrashhandler";
+    std::vector<char*> rest{argv[0], noCrashHandler};
     for (int i = 1; i < argc; ++i) {
         if (only.empty() && argv[i][0] != '-')
             only = argv[i];
