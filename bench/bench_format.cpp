@@ -1,0 +1,174 @@
+// Formatting for reading on the storefront fragments made by
+// make-fragments.py (one line each: about 100 KB, 1 MB and 4 MB), and
+// replace-all on the 1 MB one.
+//
+//   BreakIntoLines    the twelve line-breaking passes, plain C++
+//   FindColourRuns    the seven whole-word scans over the broken text
+//   FormatInPane      the whole "格式阅读" command on a shown code pane:
+//                     read, break, set, colour, select all (which has the
+//                     pane lay out the whole document before it returns)
+//   ReplaceAllInPane  "全部替换" of "</a>" by "</a> " on the 1 MB fragment in
+//                     a shown pane, message box answered at once
+//
+//   bench_format [fragment folder] [--benchmark_filter=...]
+// Without a folder the fragments are made in the current directory (the
+// build folder when run from there) and kept for the next run.
+#include "EditorCommands.h"
+#include "FindReplace.h"
+#include "Formatting.h"
+#include "PlainText.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+QString g_folder;
+
+// Message boxes answered at once, so the benchmark never waits.
+class SilentDialogs : public TDialogs {
+public:
+    void ShowMessage(QWidget*, const QString&, const QString&, TMsgIcon) override {}
+    bool ExecuteSave(QWidget*, const TSaveRequest&, QString&) override { return false; }
+    bool ExecuteFont(QWidget*, TFontChoice&) override { return false; }
+};
+
+bool MakeFragments(const QString& folder)
+{
+    const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),
+                            QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+                                QStringLiteral("/../../shared/tools/make-fragments.py"),
+                            QStringLiteral("/work/shared/tools/make-fragments.py")};
+    for (const QString& tool : tools) {
+        if (!tool.isEmpty() && QFile::exists(tool) &&
+            QProcess::execute(QStringLiteral("python3"), {tool, QStringLiteral("--outdir"), folder}) == 0)
+            return true;
+    }
+    return false;
+}
+
+const QString& Fragment(const char* name)
+{
+    static std::map<std::string, QString> loaded;
+    auto it = loaded.find(name);
+    if (it == loaded.end()) {
+        QFile file(g_folder + QLatin1Char('/') + QLatin1String(name));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(file.fileName()));
+        it = loaded.emplace(name, QString::fromUtf8(file.readAll())).first;
+    }
+    return it->second;
+}
+
+const char* kFragments[] = {"frag_100k.html", "frag_1m.html", "frag_4m.html"};
+
+// A code pane the size the main window gives it, in its font.
+std::unique_ptr<QTextEdit> MakePane()
+{
+    auto pane = std::make_unique<QTextEdit>();
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(16);
+    SetCodePaneFont(*pane, font);
+    pane->setLineWrapMode(QTextEdit::WidgetWidth);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pane->resize(1027, 562);
+    pane->show();
+    return pane;
+}
+
+void BM_BreakIntoLines(benchmark::State& state)
+{
+    const QString& text = Fragment(kFragments[state.range(0)]);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BreakIntoLines(text));
+    state.SetBytesProcessed(int64_t(state.iterations()) * text.size() * 2);
+}
+
+void BM_FindColourRuns(benchmark::State& state)
+{
+    QString raw = BreakIntoLines(Fragment(kFragments[state.range(0)]));
+    raw.replace(u'\r', QChar::ParagraphSeparator);
+    qsizetype runs = 0;
+    for (auto _ : state) {
+        const QList<TColourRun> found = FindColourRuns(raw);
+        runs = found.size();
+        benchmark::DoNotOptimize(found.constData());
+    }
+    state.counters["runs"] = double(runs);
+}
+
+void BM_FormatInPane(benchmark::State& state)
+{
+    const QString& text = Fragment(kFragments[state.range(0)]);
+    auto pane = MakePane();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane->setPlainText(text);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        FormatForReading(*pane);
+    }
+    state.counters["lines"] = pane->document()->blockCount();
+}
+
+void BM_ReplaceAllInPane(benchmark::State& state)
+{
+    SilentDialogs dialogs;
+    TDialogs::SetInstance(&dialogs);
+    const QString& text = Fragment("frag_1m.html");
+    auto pane = MakePane();
+    qsizetype count = 0;
+    ReplaceEvery(text, u"</a>", u"</a> ", &count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane->setPlainText(text);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        ReplaceAllInCodePane(*pane, QStringLiteral("</a>"), QStringLiteral("</a> "));
+        QApplication::processEvents();   // the pane lays out and paints what shows
+    }
+    state.counters["replaced"] = double(count);
+    TDialogs::SetInstance(nullptr);
+}
+
+void BM_ReplaceEvery(benchmark::State& state)
+{
+    const QString& text = Fragment("frag_1m.html");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReplaceEvery(text, u"</a>", u"</a> "));
+}
+
+} // namespace
+
+BENCHMARK(BM_BreakIntoLines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindColourRuns)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatInPane)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceEvery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceAllInPane)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    g_folder = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    if (!QFile::exists(g_folder + QStringLiteral("/frag_4m.html")) && !MakeFragments(g_folder)) {
+        std::fprintf(stderr, "no fragments: pass their folder or install python3 and make-fragments.py\n");
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
