@@ -1276,6 +1276,12 @@ void TCustomControl::EnsureImage()
     canvas_.SetTarget(&image_);
 }
 
+void TCustomControl::ReleaseImage()
+{
+    image_ = QImage();
+    canvas_.SetTarget(&image_);
+}
+
 void TCustomControl::PaintToImage()
 {
     EnsureImage();

@@ -482,6 +482,10 @@ public:
     // Runs a paint pass into the off-screen image now, as the next screen
     // update would (erase where pending, then Paint), without the copy.
     void PaintToImage();
+    // Gives the off-screen image back while the control is not shown (a
+    // page control saving resources); the next paint makes a new one and
+    // erases it whole.
+    void ReleaseImage();
 
 protected:
     // Draws the control on Canvas(). The base draws nothing.

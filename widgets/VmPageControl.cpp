@@ -369,7 +369,10 @@ void TVmPageControl::ReleasePageWindow(TVmTabSheet* page)
     // Pages are drawn into their parent's window unless something asked
     // for a native one; only such a window can be given back (Qt makes it
     // again when the page is shown).
-    if (page->internalWinId() != 0 && page->isHidden())
+    if (!page->isHidden())
+        return;
+    page->ReleaseImage();
+    if (page->internalWinId() != 0)
         page->destroy(true, true);
 }
 

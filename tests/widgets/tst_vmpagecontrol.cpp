@@ -182,6 +182,34 @@ private slots:
         QCOMPARE(f.pc->ActivePage(), f.pages[0]);
     }
 
+    void saveResourcesGivesBackHiddenPagesImages()
+    {
+        PageForm f({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}, 300, 150);
+        f.pages[1]->SetColor(RGB(10, 20, 30));   // coloured tabs: each page fills with its own colour
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        for (int i : {1, 2, 0}) {
+            f.pc->SetActivePage(f.pages[i]);
+            f.pages[i]->PaintToImage();
+        }
+        QVERIFY(!f.pages[1]->Image().isNull() && !f.pages[2]->Image().isNull());
+
+        // Switching it on frees every page but the active one.
+        f.pc->SetSaveResources(true);
+        QVERIFY(!f.pages[0]->Image().isNull());
+        QVERIFY(f.pages[1]->Image().isNull());
+        QVERIFY(f.pages[2]->Image().isNull());
+
+        // While on, a page that stops being active loses its image; shown
+        // again, it paints itself whole from a fresh one.
+        f.pc->SetActivePage(f.pages[1]);
+        QVERIFY(f.pages[0]->Image().isNull());
+        f.pages[1]->PaintToImage();
+        const QImage image = f.pages[1]->Image();
+        QCOMPARE(image.size(), f.pages[1]->size());
+        QCOMPARE(QColor(image.pixel(image.width() / 2, image.height() / 2)), QColor(10, 20, 30));
+    }
+
     void loadingShowsTheStoredPageSilently()
     {
         for (bool withDefault : {false, true}) {
