@@ -11,9 +11,7 @@
 // 2. The window alone, in this process: building and showing Tfrmravik
 //    against building and showing a bare QWidget (the first of each is the
 //    cold one).
-#include "Application.h"
-#include "Startup.h"
-#include "Unitravik.h"
+#include "StartupChild.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -25,50 +23,11 @@
 #include <memory>
 
 namespace {
-qint64 MonotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-int Report(QWidget& window)
-{
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window, 30000))
-        return 2;
-    std::printf("shown %lld\n", static_cast<long long>(MonotonicNs()));
-    std::fflush(stdout);
-    return 0;
-}
-
-int Child(int argc, char** argv, bool editor)
-{
-    if (editor) {
-        PrepareProcess();
-        TApplication app(argc, argv);
-        InitialiseApplication(app);
-        Tfrmravik window;
-        return Report(window);
-    }
-    QApplication app(argc, argv);
-    QWidget window;
-    window.resize(1116, 591);
-    return Report(window);
-}
+using startup_child::Child;
 
 double StartChild(const QString& program, const char* mode)
 {
-    QProcess child;
-    const qint64 start = MonotonicNs();
-    child.start(program, {QStringLiteral("--child"), QLatin1String(mode)});
-    if (!child.waitForFinished(60000) || child.exitCode() != 0)
-        return -1;
-    const QByteArray out = child.readAllStandardOutput();
-    const qsizetype at = out.indexOf("shown ");
-    if (at < 0)
-        return -1;
-    return (out.mid(at + 6).trimmed().toLongLong() - start) / 1e6;
+    return startup_child::StartChildMs(program, mode);
 }
 
 double Median(std::vector<double> v)

@@ -15,8 +15,7 @@
 // strips' layout too) and the whole window repainted at once.
 //
 //   bench_window [--benchmark_filter=...]
-#include "Application.h"
-#include "Startup.h"
+#include "StartupChild.h"
 #include "Unitravik.h"
 
 #include <QElapsedTimer>
@@ -31,37 +30,7 @@
 
 namespace {
 
-qint64 MonotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-int ReportShown(QWidget& window)
-{
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window, 30000))
-        return 2;
-    std::printf("shown %lld\n", static_cast<long long>(MonotonicNs()));
-    std::fflush(stdout);
-    return 0;
-}
-
-int Child(int argc, char** argv, bool editor)
-{
-    if (editor) {
-        PrepareProcess();
-        TApplication app(argc, argv);
-        InitialiseApplication(app);
-        Tfrmravik window;
-        return ReportShown(window);
-    }
-    QApplication app(argc, argv);
-    QWidget window;
-    window.resize(1116, 591);
-    return ReportShown(window);
-}
+using startup_child::Child;
 
 QString g_program;
 
@@ -69,7 +38,7 @@ void ProcessStartup(benchmark::State& state, const char* mode)
 {
     for (auto _ : state) {
         QProcess child;
-        const qint64 start = MonotonicNs();
+        const qint64 start = startup_child::MonotonicNs();
         child.start(g_program, {QStringLiteral("--child"), QLatin1String(mode)});
         if (!child.waitForFinished(60000) || child.exitCode() != 0) {
             state.SkipWithError("child failed");
