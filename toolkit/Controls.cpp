@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "DockDrag.h"
 #include "Forms.h"
 
 #include <QApplication>
@@ -13,6 +14,14 @@
 
 namespace {
 const char* const kAlignProperty = "ravikAlign";
+
+// The mouse press being handled right now, if any: a drag begun from a
+// press handler counts from where the button went down.
+struct CurrentPress {
+    TControl* control = nullptr;
+    TPoint screenPos;
+};
+CurrentPress currentPress;
 
 bool IsChildWidget(QObject* o)
 {
@@ -197,6 +206,10 @@ TControl::~TControl()
     // still whole; Qt then frees the remaining child widgets.
     BeginDestruction();
     font_.OnChange = nullptr;
+    if (Dragging())
+        TDockDrag::Cancel();
+    if (currentPress.control == this)
+        currentPress.control = nullptr;
 }
 
 void TControl::SetName(const QString& name)
@@ -926,7 +939,73 @@ void TControl::MouseButtonPressed(QMouseEvent* e, bool doubleClick)
     } else if (button == mbLeft && (controlStyle_ & csClickEvents)) {
         clicked_ = true;
     }
+    const QPoint global = e->globalPosition().toPoint();
+    const CurrentPress outer = currentPress;
+    currentPress = {this, {global.x(), global.y()}};
+    struct Restore {
+        CurrentPress saved;
+        ~Restore() { currentPress = saved; }
+    } restore{outer};
     MouseDown(button, shift, pos.x(), pos.y());
+}
+
+void TControl::CancelMode()
+{
+    clicked_ = false;
+    mouseDown_ = false;
+}
+
+// ---- docking ----
+
+void TControl::BeginDrag(bool immediate, int threshold)
+{
+    TControl* source = currentPress.control;
+    TPoint start = currentPress.screenPos;
+    if (!source) {
+        const QPoint p = QCursor::pos();
+        start = {p.x(), p.y()};
+    }
+    TDockDrag::Begin(this, source, start, immediate, threshold);
+}
+
+bool TControl::Dragging() const
+{
+    const TDockDrag* drag = TDockDrag::Current();
+    return drag && drag->Control() == this;
+}
+
+bool TControl::GetSiteInfo(TControl*, TPoint, TRect&)
+{
+    return false;
+}
+
+bool TControl::DockDrop(TControl*, TPoint)
+{
+    return false;
+}
+
+void TControl::UndockControl(TControl* client, QWidget* newParent)
+{
+    if (!client)
+        return;
+    if (client->hostDockSite_ == this)
+        client->hostDockSite_ = nullptr;
+    client->SetParent(newParent);
+}
+
+void TControl::ManualFloat(const TRect& screenRect)
+{
+    if (TControl* host = hostDockSite_)
+        host->UndockControl(this, nullptr);
+    if (parentWidget())
+        SetParent(nullptr);
+    SetBounds(screenRect.Left, screenRect.Top, screenRect.Width(), screenRect.Height());
+    // Qt hides a widget whose parent changes; a window of its own shows
+    // only when asked to.
+    if (visible_) {
+        QWidget::show();
+        raise();
+    }
 }
 
 void TControl::mousePressEvent(QMouseEvent* e)

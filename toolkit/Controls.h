@@ -299,6 +299,34 @@ public:
     // The mouse position in client coordinates.
     TPoint CursorPos() const;
 
+    // ---- docking ----
+    // Arms a drag of this control to dock it elsewhere (see DockDrag.h):
+    // it begins once the mouse has moved `threshold` pixels with the left
+    // button held (a negative threshold: the toolkit's default of 5), or at
+    // once when `immediate`. Called while a mouse press is handled, the
+    // drag counts from that press.
+    void BeginDrag(bool immediate, int threshold = -1);
+    // Whether this control is being dragged (armed or running).
+    bool Dragging() const;
+    // The dock site holding this control while it is docked; the site keeps it.
+    TControl* HostDockSite() const { return hostDockSite_; }
+    void SetHostDockSite(TControl* site) { hostDockSite_ = site; }
+    // A dock site ends the search for a drop target under the cursor,
+    // whether or not it takes the control. The base is none.
+    virtual bool IsDockSite() const { return false; }
+    // Whether `client`, dragged to `screenPos`, would be docked here; if so
+    // `influenceRect` is where (screen coordinates). The base refuses.
+    virtual bool GetSiteInfo(TControl* client, TPoint screenPos, TRect& influenceRect);
+    // Docks `client` dropped at `screenPos`; true when it is docked here now.
+    // The base docks nothing.
+    virtual bool DockDrop(TControl* client, TPoint screenPos);
+    // Gives up `client`, docked here, to `newParent` (nullptr: a window of
+    // its own). The base only moves it over.
+    virtual void UndockControl(TControl* client, QWidget* newParent = nullptr);
+    // Makes the control a window of its own at `screenRect` (undocking it
+    // from its site first), shown unless it is hidden on purpose.
+    virtual void ManualFloat(const TRect& screenRect);
+
     // ---- actions ----
     // Raises OnClick.
     virtual void Click();
@@ -389,6 +417,9 @@ protected:
     virtual void WMKillFocus();
     // A tick of window timer `id`.
     virtual void WMTimer(int id);
+    // A drag took over the mouse press this control was handling: forget
+    // the press, so that no click follows when the button comes up.
+    virtual void CancelMode();
     // Asked before the hint is shown at client point `pos`; return false
     // to show none. The base allows it.
     virtual bool CanShowHint(TPoint pos);
@@ -419,6 +450,7 @@ protected:
 private:
     friend class TCustomForm;
     friend class TCustomControl;
+    friend class TDockDrag;
     void ApplyVisibility();
     void SizeMaybeChanged(const TRect& oldBounds);
     void RequestParentAlign();
@@ -458,6 +490,7 @@ private:
     QRegion eraseRegion_;
     QRegion dirty_;   // invalidated, not yet painted
     std::map<int, int> timers_;   // id -> Qt timer id
+    QPointer<TControl> hostDockSite_;
 };
 
 // The windowed-control name the widgets know; one class serves both.

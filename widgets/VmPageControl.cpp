@@ -213,8 +213,9 @@ TVmPageControl::~TVmPageControl()
     for (TVmTabSheet* page : pages_)
         page->pageControl_ = nullptr;
     pages_.clear();
+    // The docked controls go with their pages after this body has run.
     for (auto& entry : dockedPages_)
-        entry.second->removeEventFilter(this);
+        ForgetDockedControl(entry.second);
     dockedPages_.clear();
     activePage_ = nullptr;
     activePageDefault_ = nullptr;
@@ -238,7 +239,7 @@ void TVmPageControl::RemovePage(TVmTabSheet* page)
         activePageDefault_ = nullptr;
     for (auto it = dockedPages_.begin(); it != dockedPages_.end(); ++it) {
         if (it->first == page) {
-            it->second->removeEventFilter(this);
+            ForgetDockedControl(it->second);
             dockedPages_.erase(it);
             break;
         }
@@ -522,9 +523,20 @@ TControl* TVmPageControl::DockedControlOf(const TVmTabSheet* page) const
     return nullptr;
 }
 
+void TVmPageControl::ForgetDockedControl(TControl* control)
+{
+    if (!control)
+        return;
+    control->removeEventFilter(this);
+    disconnect(control, &QObject::destroyed, this, nullptr);
+    if (control->HostDockSite() == this)
+        control->SetHostDockSite(nullptr);
+}
+
 TVmTabSheet* TVmPageControl::DockControl(TControl* control)
 {
-    if (!dockSite_ || !control || DockedPage(control))
+    // A control holding this page control would become its own ancestor.
+    if (!dockSite_ || !control || DockedPage(control) || control == this || control->isAncestorOf(this))
         return nullptr;
     auto* page = new TVmTabSheet(this);
     try {
@@ -540,6 +552,19 @@ TVmTabSheet* TVmPageControl::DockControl(TControl* control)
         control->SetAlign(alClient);
         dockedPages_.emplace_back(page, control);
         control->installEventFilter(this);
+        control->SetHostDockSite(this);
+        // A docked control freed by someone else leaves an empty page
+        // behind, which goes too. The page is freed from the event loop:
+        // the control is still being destroyed inside it.
+        connect(control, &QObject::destroyed, this, [this, page] {
+            for (auto it = dockedPages_.begin(); it != dockedPages_.end(); ++it) {
+                if (it->first == page) {
+                    dockedPages_.erase(it);
+                    page->deleteLater();
+                    break;
+                }
+            }
+        });
         page->SetTabVisible(control->Visible());
         if (control->Visible())
             SetActivePage(page);
@@ -550,7 +575,7 @@ TVmTabSheet* TVmPageControl::DockControl(TControl* control)
                 break;
             }
         }
-        control->removeEventFilter(this);
+        ForgetDockedControl(control);
         if (control->Parent() == page)
             control->SetParent(nullptr);
         delete page;
@@ -564,8 +589,9 @@ void TVmPageControl::UndockControl(TControl* control, QWidget* newParent)
     TVmTabSheet* page = DockedPage(control);
     if (!page)
         return;
-    control->removeEventFilter(this);
-    dockedPages_.erase(std::find(dockedPages_.begin(), dockedPages_.end(), std::make_pair(page, control)));
+    ForgetDockedControl(control);
+    dockedPages_.erase(std::find_if(dockedPages_.begin(), dockedPages_.end(),
+                                    [page](const auto& entry) { return entry.first == page; }));
     control->SetAlign(alNone);
     if (page == activePage_) {
         TVmTabSheet* next = FindNextPage(page, true, true);
@@ -581,14 +607,46 @@ TRect TVmPageControl::DockDropRect() const
     return Bounds(origin.X, origin.Y, Width(), Height());
 }
 
+bool TVmPageControl::GetSiteInfo(TControl* client, TPoint, TRect& influenceRect)
+{
+    if (!dockSite_ || !client || DockedPage(client) || client == this || client->isAncestorOf(this))
+        return false;
+    influenceRect = DockDropRect();
+    return true;
+}
+
+bool TVmPageControl::DockDrop(TControl* client, TPoint screenPos)
+{
+    TRect rect;
+    if (!GetSiteInfo(client, screenPos, rect))
+        return false;
+    if (TControl* host = client->HostDockSite())
+        host->UndockControl(client, nullptr);
+    return DockControl(client) != nullptr;
+}
+
+void TVmPageControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TVmCustomTabControl::MouseDown(button, shift, x, y);
+    // The second press of a double click has just floated the control.
+    if (button != mbLeft || (shift & ssDouble) || (!Enabled() && !Designing()))
+        return;
+    const int tab = TabAtPos(x, y);
+    if (tab < 0 || !Tabs()[tab]->Enabled)
+        return;
+    if (TControl* control = DockedControlOf(PageForTab(tab)))
+        control->BeginDrag(false);
+}
+
 void TVmPageControl::DblClick()
 {
     TVmCustomTabControl::DblClick();
     const TPoint p = CursorPos();
     const int tab = TabAtPos(p.X, p.Y);
     if (TControl* control = DockedControlOf(PageForTab(tab))) {
-        UndockControl(control, nullptr);
-        control->Show();
+        // The window appears where the control was on the page.
+        const TPoint origin = control->ClientToScreen(Point(0, 0));
+        control->ManualFloat(Bounds(origin.X, origin.Y, control->Width(), control->Height()));
     }
 }
 

@@ -6,6 +6,8 @@
 #include "Controls.h"
 #include "VmTabs.h"
 
+#include <QPointer>
+
 #include <vector>
 
 class TVmPageControl;
@@ -104,17 +106,23 @@ public:
     void SetDockSite(bool value) { dockSite_ = value; }
     // Puts `control` on a new page of its own, filling it; a form's caption
     // becomes the page's caption. Returns the page (nullptr when this is not
-    // a dock site or the control is docked here already).
+    // a dock site, the control is docked here already or holds this control).
     TVmTabSheet* DockControl(TControl* control);
     // Takes a docked control off its page and gives it `newParent` (none:
     // it becomes a window of its own), shows the next page with a tab and
     // frees the emptied page.
-    void UndockControl(TControl* control, QWidget* newParent = nullptr);
+    void UndockControl(TControl* control, QWidget* newParent = nullptr) override;
     // The page holding a docked control, or nullptr.
     TVmTabSheet* DockedPage(const QWidget* control) const;
     // Where a docked control may be dropped: the whole window, in screen
     // coordinates.
     TRect DockDropRect() const;
+    // What a docking drag asks of a site: a dock site offers its whole
+    // window to any control not docked here yet; a drop takes the control
+    // from wherever it was docked and docks it here.
+    bool IsDockSite() const override { return dockSite_; }
+    bool GetSiteInfo(TControl* client, TPoint screenPos, TRect& influenceRect) override;
+    bool DockDrop(TControl* client, TPoint screenPos) override;
 
     // ---- overrides of the tab control ----
     void Changing(int NewIndex, bool& AllowChange) override;
@@ -131,6 +139,9 @@ protected:
     void CMColorChanged() override;
     // Double-clicking the tab of a docked control makes it float.
     void DblClick() override;
+    // Pressing the left button on the tab of a docked control, once the tab
+    // is selected, arms a drag of that control.
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -141,6 +152,8 @@ private:
     void ChangeActivePage(TVmTabSheet* page);
     void ReleasePageWindow(TVmTabSheet* page);
     TControl* DockedControlOf(const TVmTabSheet* page) const;
+    // Stops watching a control that leaves its page.
+    void ForgetDockedControl(TControl* control);
 
     std::vector<TVmTabSheet*> pages_;   // not owned
     TVmTabSheet* activePage_ = nullptr;
@@ -149,5 +162,5 @@ private:
     bool loadingPages_ = false;
     bool dockSite_ = false;
     // Pages made for docked controls, with the control on each.
-    std::vector<std::pair<TVmTabSheet*, TControl*>> dockedPages_;
+    std::vector<std::pair<TVmTabSheet*, QPointer<TControl>>> dockedPages_;
 };

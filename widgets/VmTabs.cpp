@@ -1,5 +1,6 @@
 #include "VmTabs.h"
 
+#include "DockDrag.h"
 #include "VmCommon.h"
 #include "VmGrafx.h"
 #include "VmTabRegionCache.h"
@@ -904,6 +905,12 @@ void TVmCustomTabControl::MouseUp(TMouseButton button, TShiftState shift, int x,
         EndDrag(dragging_);
 }
 
+void TVmCustomTabControl::CancelMode()
+{
+    TCustomControl::CancelMode();
+    EndDrag(false);
+}
+
 void TVmCustomTabControl::WMTimer(int id)
 {
     if (id != HoverTimerId) {
@@ -939,8 +946,7 @@ void TVmCustomTabControl::UpdateDrag(int x, int y)
     if (!dragArmed_)
         return;
     if (!dragging_) {
-        const int distance = std::abs(x - dragStart_.X) + std::abs(y - dragStart_.Y);
-        if (distance < QApplication::startDragDistance() || TabAtPos(x, y) < 0)
+        if (!DragThresholdPassed(dragStart_, {x, y}) || TabAtPos(x, y) < 0)
             return;
         dragging_ = true;
         dragTarget_ = -1;

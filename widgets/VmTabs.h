@@ -338,6 +338,8 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    // A docking drag took the press over: a tab drag armed by it is dropped.
+    void CancelMode() override;
     void KeyDown(TKey& key, TShiftState shift) override;
     void WMSetFocus() override;
     void WMKillFocus() override;

@@ -1,0 +1,273 @@
+#include "DockDrag.h"
+
+#include "Controls.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRubberBand>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+TDockDrag* current = nullptr;
+
+TPoint GlobalPos(const QMouseEvent* e)
+{
+    const QPoint p = e->globalPosition().toPoint();
+    return {p.x(), p.y()};
+}
+
+bool IsMouseEvent(QEvent::Type type)
+{
+    return type == QEvent::MouseMove || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
+} // namespace
+
+bool DragThresholdPassed(TPoint start, TPoint now, int threshold)
+{
+    return std::abs(now.X - start.X) >= threshold || std::abs(now.Y - start.Y) >= threshold;
+}
+
+TControl* FindDockSite(TControl* client, TPoint screenPos, bool& accepts, TRect& dropRect, const QWidget* ignore)
+{
+    accepts = false;
+    dropRect = TRect{};
+    // Qt keeps no stacking order of its own for top-level windows: the
+    // active window is asked first, as it is the one most likely on top.
+    std::vector<QWidget*> windows;
+    QWidget* active = QApplication::activeWindow();
+    if (active)
+        windows.push_back(active);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != active)
+            windows.push_back(w);
+
+    const QPoint global(screenPos.X, screenPos.Y);
+    for (QWidget* window : windows) {
+        if (window == ignore || window == client || !window->isVisible() || window->windowType() == Qt::ToolTip)
+            continue;
+        const QPoint local = window->mapFromGlobal(global);
+        if (!window->rect().contains(local))
+            continue;
+        QWidget* hit = window->childAt(local);
+        for (QWidget* w = hit ? hit : window; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+            // A control cannot go inside itself.
+            if (client && (w == client || client->isAncestorOf(w)))
+                continue;
+            auto* site = qobject_cast<TControl*>(w);
+            if (!site || !site->IsDockSite())
+                continue;
+            TRect r;
+            accepts = site->GetSiteInfo(client, screenPos, r);
+            if (accepts)
+                dropRect = r;
+            return site;
+        }
+        // The window under the cursor has no site there; those behind it
+        // are covered.
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// TDockDrag
+
+TDockDrag::TDockDrag(TControl* control, TControl* source, TPoint screenStart, int threshold)
+    : control_(control), source_(source), start_(screenStart),
+      threshold_(threshold < 0 ? DefaultDragThreshold : threshold)
+{
+    // The outline of a floating drop keeps the pressed point under the
+    // cursor, inside the control's bounds.
+    const QPoint origin = control->mapToGlobal(QPoint(0, 0));
+    grabOffset_.X = std::clamp(screenStart.X - origin.x(), 0, std::max(control->Width() - 1, 0));
+    grabOffset_.Y = std::clamp(screenStart.Y - origin.y(), 0, std::max(control->Height() - 1, 0));
+}
+
+TDockDrag::~TDockDrag()
+{
+    if (current == this)
+        current = nullptr;
+}
+
+TDockDrag* TDockDrag::Current()
+{
+    return current;
+}
+
+void TDockDrag::Begin(TControl* control, TControl* source, TPoint screenStart, bool immediate, int threshold)
+{
+    Cancel();
+    if (!control)
+        return;
+    current = new TDockDrag(control, source, screenStart, threshold);
+    qApp->installEventFilter(current);
+    if (immediate) {
+        current->Start();
+        current->MoveTo(screenStart);
+    }
+}
+
+void TDockDrag::Cancel()
+{
+    if (current)
+        current->Finish();
+}
+
+QWidget* TDockDrag::Feedback() const
+{
+    return frame_.get();
+}
+
+void TDockDrag::Start()
+{
+    started_ = true;
+    // From here on the mouse belongs to the drag: the control that took the
+    // press must not turn its release into a click or a drag of its own.
+    if (source_)
+        source_->CancelMode();
+    frame_ = std::make_unique<QRubberBand>(QRubberBand::Rectangle);
+    frame_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+TRect TDockDrag::FloatingRect(TPoint p) const
+{
+    if (!control_)
+        return {};
+    return Bounds(p.X - grabOffset_.X, p.Y - grabOffset_.Y, control_->Width(), control_->Height());
+}
+
+void TDockDrag::MoveTo(TPoint p)
+{
+    bool accepts = false;
+    TRect rect;
+    target_ = FindDockSite(control_, p, accepts, rect, frame_.get());
+    accepts_ = target_ && accepts;
+    // Over a site that refuses the control the drop would do nothing, so
+    // nothing is shown.
+    dockRect_ = target_ ? (accepts_ ? rect : TRect{}) : FloatingRect(p);
+    if (!frame_)
+        return;
+    if (dockRect_.IsEmpty()) {
+        frame_->hide();
+    } else {
+        frame_->setGeometry(dockRect_.ToQRect());
+        frame_->show();
+        frame_->raise();
+    }
+}
+
+void TDockDrag::Drop(TPoint p)
+{
+    MoveTo(p);
+    const QPointer<TControl> control = control_;
+    const QPointer<TControl> target = target_;
+    const bool accepts = accepts_;
+    const TRect floating = FloatingRect(p);
+    // The drag is over before the control moves, so that a failure on the
+    // way leaves no drag behind.
+    Finish();
+    if (!control)
+        return;
+    if (target) {
+        if (!accepts)
+            return;
+        // A site that took the control off its old place and then failed to
+        // dock it must not leave it hidden without a window: it floats.
+        const auto rescue = [&] {
+            if (control && !control->parentWidget() && control->Visible() && !control->isVisible())
+                control->ManualFloat(floating);
+        };
+        try {
+            target->DockDrop(control, p);
+        } catch (...) {
+            rescue();
+            throw;
+        }
+        rescue();
+        return;
+    }
+    control->ManualFloat(floating);
+}
+
+void TDockDrag::Finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    qApp->removeEventFilter(this);
+    frame_.reset();
+    if (current == this)
+        current = nullptr;
+    deleteLater();
+}
+
+bool TDockDrag::eventFilter(QObject* watched, QEvent* e)
+{
+    if (finished_)
+        return false;
+    const QEvent::Type type = e->type();
+    if (type == QEvent::ApplicationDeactivate) {
+        Finish();
+        return false;
+    }
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+        const bool started = started_;
+        Finish();
+        if (!started)
+            return false;
+        e->accept();
+        return true;
+    }
+    // Mouse events come once to the window and then to the widget; only the
+    // widget's is ours to take, the window's keeps Qt's own bookkeeping.
+    if (!IsMouseEvent(type) || !watched->isWidgetType())
+        return false;
+    if (!control_) {
+        Finish();
+        return false;
+    }
+    auto* me = static_cast<QMouseEvent*>(e);
+    const TPoint p = GlobalPos(me);
+    switch (type) {
+    case QEvent::MouseMove:
+        if (!(me->buttons() & Qt::LeftButton)) {
+            // The release went elsewhere: nothing is held any more.
+            Finish();
+            return false;
+        }
+        if (!started_) {
+            if (!DragThresholdPassed(start_, p, threshold_))
+                return false;
+            Start();
+        }
+        MoveTo(p);
+        e->accept();
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (me->button() != Qt::LeftButton)
+            break;
+        if (!started_) {
+            // Released before the threshold: an ordinary click.
+            Finish();
+            return false;
+        }
+        e->accept();
+        Drop(p);
+        return true;
+    default:
+        break;
+    }
+    // Any other button while dragging gives the drag up.
+    if (!started_)
+        return false;
+    Finish();
+    e->accept();
+    return true;
+}
