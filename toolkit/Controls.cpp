@@ -995,16 +995,17 @@ void TControl::UndockControl(TControl* client, QWidget* newParent)
 
 void TControl::ManualFloat(const TRect& screenRect)
 {
+    // Qt hides a widget whose parent changes (and a form takes that as its
+    // own Visible going off); a window of its own shows only when asked to.
+    const bool shown = Visible();
     if (TControl* host = hostDockSite_)
         host->UndockControl(this, nullptr);
     if (parentWidget())
         SetParent(nullptr);
     SetBounds(screenRect.Left, screenRect.Top, screenRect.Width(), screenRect.Height());
-    // Qt hides a widget whose parent changes; a window of its own shows
-    // only when asked to.
-    if (visible_) {
+    if (shown) {
+        visible_ = true;
         QWidget::show();
-        raise();
     }
 }
 

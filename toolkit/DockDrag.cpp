@@ -159,7 +159,6 @@ void TDockDrag::MoveTo(TPoint p)
     } else {
         frame_->setGeometry(dockRect_.ToQRect());
         frame_->show();
-        frame_->raise();
     }
 }
 

@@ -535,6 +535,11 @@ void TVmPageControl::ForgetDockedControl(TControl* control)
 
 TVmTabSheet* TVmPageControl::DockControl(TControl* control)
 {
+    return control ? DockShown(control, control->Visible()) : nullptr;
+}
+
+TVmTabSheet* TVmPageControl::DockShown(TControl* control, bool visible)
+{
     // A control holding this page control would become its own ancestor.
     if (!dockSite_ || !control || DockedPage(control) || control == this || control->isAncestorOf(this))
         return nullptr;
@@ -545,7 +550,6 @@ TVmTabSheet* TVmPageControl::DockControl(TControl* control)
             page->SetCaption(FirstLine(form->Caption()));
         // A floating window shown before keeps showing once docked, though
         // taking it into the page hides its old top-level window.
-        const bool visible = control->Visible();
         control->SetParent(page);
         if (visible && !control->Visible())
             control->SetVisible(true);
@@ -620,9 +624,12 @@ bool TVmPageControl::DockDrop(TControl* client, TPoint screenPos)
     TRect rect;
     if (!GetSiteInfo(client, screenPos, rect))
         return false;
+    // Leaving its old site hides the control on the way; it arrives as
+    // shown as it was there.
+    const bool visible = client->Visible();
     if (TControl* host = client->HostDockSite())
         host->UndockControl(client, nullptr);
-    return DockControl(client) != nullptr;
+    return DockShown(client, visible) != nullptr;
 }
 
 void TVmPageControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)

@@ -152,6 +152,8 @@ private:
     void ChangeActivePage(TVmTabSheet* page);
     void ReleasePageWindow(TVmTabSheet* page);
     TControl* DockedControlOf(const TVmTabSheet* page) const;
+    // DockControl for a control that is to show (or not) once docked.
+    TVmTabSheet* DockShown(TControl* control, bool visible);
     // Stops watching a control that leaves its page.
     void ForgetDockedControl(TControl* control);
 
