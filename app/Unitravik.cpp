@@ -1,6 +1,7 @@
 #include "Unitravik.h"
 
 #include "Application.h"
+#include "CodePane.h"
 #include "Exception.h"
 #include "FindReplace.h"
 #include "Formatting.h"
@@ -229,7 +230,7 @@ void Tfrmravik::CreateControls()
     vmpgcntrl1->SetTabHeight(25);
     vmpgcntrl1->SetFixedDimension(25);
     vmtbshtTabSheet1 = MakePage(this, vmpgcntrl1, "vmtbshtTabSheet1", QStringLiteral("  自定义代码  "));
-    redt1 = Named(new QTextEdit(vmtbshtTabSheet1), "redt1");
+    redt1 = Named(new TCodePane(vmtbshtTabSheet1), "redt1");
     SetCodePaneFont(*redt1, PixelFont(QStringLiteral("宋体"), 16));
     QPalette text = redt1->palette();
     text.setColor(QPalette::Text, QColor(0, 0, 0));   // clWindowText

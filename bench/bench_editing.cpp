@@ -13,6 +13,8 @@
 //   ScrollBarCheck/...    only UpdateCodePaneScrollBar
 //
 //   bench_editing [fragment folder] [--benchmark_filter=...]
+#include "CodePane.h"
+#include "CodePaneLayout.h"
 #include "EditorCommands.h"
 #include "Formatting.h"
 #include "ScrollBar.h"
@@ -86,7 +88,7 @@ public:
             CodePaneKeyDown(edit, static_cast<QKeyEvent*>(event)->key());
         return false;
     }
-    QTextEdit edit;
+    TCodePane edit;
 };
 
 void Keystroke(benchmark::State& state, bool formatted, Qt::Key key)

@@ -1,0 +1,244 @@
+#include "CodePane.h"
+
+#include "CodePaneLayout.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <QTextDocument>
+
+namespace {
+
+// Characters on each side of the caret that the grapheme search and input
+// methods are given inside a long paragraph.
+constexpr int NearText = 64;
+constexpr int SurroundingText = 512;
+
+} // namespace
+
+TCodePane::TCodePane(QWidget* parent)
+    : QTextEdit(parent)
+{
+    document()->setDocumentLayout(new TCodePaneLayout(document()));
+    for (QObject* child : children()) {
+        if (child->inherits("QWidgetTextControl")) {
+            control_ = child;
+            break;
+        }
+    }
+    if (control_) {
+        // Qt scrolls to the caret rectangle it reads from the paragraph's own
+        // layout; that is empty in a long paragraph and would send the view
+        // to the paragraph's top on every key.
+        QObject::disconnect(control_, SIGNAL(visibilityRequest(QRectF)), this, nullptr);
+        connect(control_, SIGNAL(visibilityRequest(QRectF)), this, SLOT(EnsureVisible(QRectF)));
+        connect(control_, SIGNAL(updateRequest(QRectF)), this, SLOT(RepaintForLongText()));
+    }
+}
+
+TCodePaneLayout* TCodePane::PaneLayout() const
+{
+    return qobject_cast<TCodePaneLayout*>(document()->documentLayout());
+}
+
+bool TCodePane::CursorInLongBlock() const
+{
+    const TCodePaneLayout* layout = PaneLayout();
+    return layout && layout->HasLongBlocks() && layout->IsLongBlock(textCursor().blockNumber());
+}
+
+void TCodePane::EnsureVisible(const QRectF& requested)
+{
+    QRectF wanted = requested;
+    if (CursorInLongBlock())
+        wanted = PaneLayout()->CursorRect(textCursor().position()).adjusted(-5, 0, 5, 0);
+    const QRect rect = wanted.toRect();
+    QScrollBar* vertical = verticalScrollBar();
+    QScrollBar* horizontal = horizontalScrollBar();
+    const int height = viewport()->height();
+    const int width = viewport()->width();
+    if (rect.y() < vertical->value())
+        vertical->setValue(rect.y());
+    else if (rect.y() + rect.height() > vertical->value() + height)
+        vertical->setValue(rect.y() + rect.height() - height);
+    if (rect.x() < horizontal->value())
+        horizontal->setValue(rect.x());
+    else if (rect.x() + rect.width() > horizontal->value() + width)
+        horizontal->setValue(rect.x() + rect.width() - width);
+}
+
+void TCodePane::RepaintForLongText()
+{
+    // Qt computes the caret's and the selection's old and new rectangles from
+    // the paragraph's own (empty) layout; drawing the visible part again is
+    // cheap and always right.
+    const TCodePaneLayout* layout = PaneLayout();
+    if (layout && layout->HasLongBlocks())
+        viewport()->update();
+}
+
+QVariant TCodePane::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (!CursorInLongBlock())
+        return QTextEdit::inputMethodQuery(query);
+    const QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const int at = cursor.position() - block.position();
+    const int from = qMax(0, at - SurroundingText);
+    switch (query) {
+    case Qt::ImCursorRectangle:
+    case Qt::ImAnchorRectangle: {
+        const int position = query == Qt::ImCursorRectangle ? cursor.position() : cursor.anchor();
+        const QRectF rect = PaneLayout()->CursorRect(position).translated(
+            -horizontalScrollBar()->value(), -verticalScrollBar()->value());
+        return rect.toRect().translated(viewport()->pos());
+    }
+    case Qt::ImSurroundingText: {
+        // Input methods are handed a window around the caret, not the
+        // megabyte.
+        QTextCursor window(document());
+        window.setPosition(block.position() + from);
+        window.setPosition(qMin(block.position() + block.length() - 1, cursor.position() + SurroundingText),
+                           QTextCursor::KeepAnchor);
+        return window.selectedText();
+    }
+    case Qt::ImCursorPosition:
+        return at - from;
+    case Qt::ImAnchorPosition:
+        return qBound(0, cursor.anchor() - block.position() - from, 2 * SurroundingText);
+    default:
+        return QTextEdit::inputMethodQuery(query);
+    }
+}
+
+int TCodePane::GraphemeStep(int position, bool forward) const
+{
+    const QTextBlock block = document()->findBlock(position);
+    const int at = position - block.position();
+    const int length = block.length() - 1;
+    if (forward && at >= length)
+        return qMin(position + 1, document()->characterCount() - 1);
+    if (!forward && at <= 0)
+        return qMax(0, position - 1);
+    const int from = qMax(0, at - NearText);
+    const int to = qMin(length, at + NearText);
+    QTextCursor near(document());
+    near.setPosition(block.position() + from);
+    near.setPosition(block.position() + to, QTextCursor::KeepAnchor);
+    const QString text = near.selectedText();
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(at - from);
+    const qsizetype next = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
+    if (next < 0)
+        return forward ? position + 1 : position - 1;
+    return block.position() + from + int(next);
+}
+
+bool TCodePane::MoveInLongText(QKeyEvent* event)
+{
+    TCodePaneLayout* layout = PaneLayout();
+    if (!layout || !layout->HasLongBlocks())
+        return false;
+    enum TMove { mvNone, mvChar, mvLine, mvLineEdge, mvPage, mvDelete };
+    TMove move = mvNone;
+    bool forward = false;
+    bool select = false;
+    using K = QKeySequence;
+    if (event->matches(K::MoveToPreviousChar) || event->matches(K::SelectPreviousChar))
+        move = mvChar;
+    else if (event->matches(K::MoveToNextChar) || event->matches(K::SelectNextChar))
+        move = mvChar, forward = true;
+    else if (event->matches(K::MoveToPreviousLine) || event->matches(K::SelectPreviousLine))
+        move = mvLine;
+    else if (event->matches(K::MoveToNextLine) || event->matches(K::SelectNextLine))
+        move = mvLine, forward = true;
+    else if (event->matches(K::MoveToStartOfLine) || event->matches(K::SelectStartOfLine))
+        move = mvLineEdge;
+    else if (event->matches(K::MoveToEndOfLine) || event->matches(K::SelectEndOfLine))
+        move = mvLineEdge, forward = true;
+    else if (event->matches(K::MoveToPreviousPage) || event->matches(K::SelectPreviousPage))
+        move = mvPage;
+    else if (event->matches(K::MoveToNextPage) || event->matches(K::SelectNextPage))
+        move = mvPage, forward = true;
+    else if (event->matches(K::Delete) && !isReadOnly())
+        move = mvDelete, forward = true;
+    if (move == mvNone)
+        return false;
+    select = event->matches(K::SelectPreviousChar) || event->matches(K::SelectNextChar) ||
+             event->matches(K::SelectPreviousLine) || event->matches(K::SelectNextLine) ||
+             event->matches(K::SelectStartOfLine) || event->matches(K::SelectEndOfLine) ||
+             event->matches(K::SelectPreviousPage) || event->matches(K::SelectNextPage);
+    // Character moves and line ends in short paragraphs stay Qt's; lines
+    // and pages are ours whenever a long paragraph may be crossed.
+    if ((move == mvChar || move == mvLineEdge || move == mvDelete) && !CursorInLongBlock())
+        return false;
+
+    QTextCursor cursor = textCursor();
+    const int position = cursor.position();
+    const QTextCursor::MoveMode mode = select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    int target = position;
+    TCodePaneLayout::TLine line;
+    switch (move) {
+    case mvDelete:
+        if (!cursor.hasSelection())
+            cursor.setPosition(GraphemeStep(position, true), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        setTextCursor(cursor);
+        return true;
+    case mvChar:
+        if (!select && cursor.hasSelection())
+            target = forward ? cursor.selectionEnd() : cursor.selectionStart();
+        else
+            target = GraphemeStep(position, forward);
+        break;
+    case mvLineEdge:
+        if (!layout->LineAt(position, line))
+            return true;
+        target = forward ? line.End : line.Start;
+        // A wrapped line ends before the space it broke at, as in Qt.
+        if (forward && !line.LastOfBlock && line.End > line.Start &&
+            document()->characterAt(line.End - 1).isSpace())
+            --target;
+        break;
+    case mvLine:
+    case mvPage: {
+        if (!layout->LineAt(position, line))
+            return true;
+        if (verticalEnd_ != position)
+            verticalX_ = layout->CursorX(position);
+        const qreal step = move == mvPage ? viewport()->height() : 0;
+        qreal y = forward ? line.Rect.bottom() + 1 + qMax<qreal>(0, step - line.Rect.height())
+                          : line.Rect.top() - 1 - qMax<qreal>(0, step - line.Rect.height());
+        const qreal bottom = layout->documentSize().height();
+        if (move == mvLine && (y < 0 || y >= bottom)) {
+            // Qt's caret stays put at the first and last line.
+            y = line.Rect.center().y();
+        }
+        y = qBound<qreal>(0, y, bottom - 1);
+        target = layout->hitTest(QPointF(verticalX_, y), Qt::FuzzyHit);
+        if (target < 0)
+            target = position;
+        if (move == mvPage) {
+            QScrollBar* bar = verticalScrollBar();
+            bar->setValue(bar->value() + (forward ? 1 : -1) * viewport()->height());
+        }
+        break;
+    }
+    case mvNone:
+        break;
+    }
+    cursor.setPosition(target, mode);
+    setTextCursor(cursor);
+    verticalEnd_ = (move == mvLine || move == mvPage) ? target : -1;
+    return true;
+}
+
+void TCodePane::keyPressEvent(QKeyEvent* event)
+{
+    if (MoveInLongText(event)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}

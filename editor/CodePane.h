@@ -1,0 +1,42 @@
+#pragma once
+// The code pane: a QTextEdit laid out by TCodePaneLayout, so that a line of a
+// megabyte costs no more per keystroke than a short one.
+//
+// Qt's caret code reads a paragraph's lines from the paragraph's own
+// QTextLayout, which the pane's layout leaves empty for long paragraphs
+// (filling it is exactly the whole-paragraph work being avoided). While such
+// a paragraph exists, the pane therefore answers the questions that need
+// lines itself: moving by character, line and page, the caret rectangle for
+// scrolling and for input methods, and what to repaint.
+#include <QTextEdit>
+
+class TCodePaneLayout;
+
+class TCodePane : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit TCodePane(QWidget* parent = nullptr);
+
+    // The layout the pane's document is drawn with (nullptr after
+    // setDocument() gave the pane another document).
+    TCodePaneLayout* PaneLayout() const;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    void EnsureVisible(const QRectF& requested);
+    void RepaintForLongText();
+
+private:
+    bool CursorInLongBlock() const;
+    bool MoveInLongText(QKeyEvent* event);
+    int GraphemeStep(int position, bool forward) const;
+
+    QObject* control_ = nullptr;
+    // The x a run of Up/Down/Page moves keeps to, and where the last one ended.
+    qreal verticalX_ = 0;
+    int verticalEnd_ = -1;
+};
