@@ -15,6 +15,17 @@ namespace {
 
 TDockDrag* current = nullptr;
 
+// The frame showing where a dragged control would go: a tool-tip window
+// above the others that takes neither the focus nor the mouse.
+class TDockFrame : public QRubberBand {
+public:
+    TDockFrame() : QRubberBand(QRubberBand::Rectangle)
+    {
+        setWindowFlag(Qt::WindowTransparentForInput);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+};
+
 TPoint GlobalPos(const QMouseEvent* e)
 {
     const QPoint p = e->globalPosition().toPoint();
@@ -132,8 +143,7 @@ void TDockDrag::Start()
     // press must not turn its release into a click or a drag of its own.
     if (source_)
         source_->CancelMode();
-    frame_ = std::make_unique<QRubberBand>(QRubberBand::Rectangle);
-    frame_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame_ = std::make_unique<TDockFrame>();
 }
 
 TRect TDockDrag::FloatingRect(TPoint p) const
@@ -154,12 +164,16 @@ void TDockDrag::MoveTo(TPoint p)
     dockRect_ = target_ ? (accepts_ ? rect : TRect{}) : FloatingRect(p);
     if (!frame_)
         return;
+    // Showing a window sends events, which may end the drag on the way.
+    QRubberBand* frame = frame_.get();
+    updatingFrame_ = true;
     if (dockRect_.IsEmpty()) {
-        frame_->hide();
+        frame->hide();
     } else {
-        frame_->setGeometry(dockRect_.ToQRect());
-        frame_->show();
+        frame->setGeometry(dockRect_.ToQRect());
+        frame->show();
     }
+    updatingFrame_ = false;
 }
 
 void TDockDrag::Drop(TPoint p)
@@ -201,7 +215,13 @@ void TDockDrag::Finish()
         return;
     finished_ = true;
     qApp->removeEventFilter(this);
-    frame_.reset();
+    if (QRubberBand* frame = frame_.release()) {
+        frame->hide();
+        if (updatingFrame_)
+            frame->deleteLater();
+        else
+            delete frame;
+    }
     if (current == this)
         current = nullptr;
     deleteLater();

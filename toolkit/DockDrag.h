@@ -85,4 +85,5 @@ private:
     bool accepts_ = false;
     TRect dockRect_;
     std::unique_ptr<QRubberBand> frame_;
+    bool updatingFrame_ = false;
 };
