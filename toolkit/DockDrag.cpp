@@ -193,9 +193,14 @@ void TDockDrag::Drop(TPoint p)
             return;
         // A site that took the control off its old place and then failed to
         // dock it must not leave it hidden without a window: it floats.
+        // (A form taken off its parent by Qt counts itself hidden, so what
+        // it was is asked now.)
+        const bool shown = control->Visible();
         const auto rescue = [&] {
-            if (control && !control->parentWidget() && control->Visible() && !control->isVisible())
+            if (control && !control->parentWidget() && shown && !control->isVisible()) {
                 control->ManualFloat(floating);
+                control->show();
+            }
         };
         try {
             target->DockDrop(control, p);

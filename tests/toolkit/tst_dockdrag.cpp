@@ -259,6 +259,22 @@ private slots:
         QVERIFY(t.client->isWindow());
         QTRY_VERIFY(t.client->isVisible());
         QCOMPARE(t.client->HostDockSite(), nullptr);
+
+        // A form counts itself hidden once taken off its parent; it still
+        // comes back as a window of its own.
+        QPointer<TForm> tool = new TForm;
+        tool->SetBounds(5, 5, 50, 30);
+        tool->SetParent(t.a);
+        tool->SetHostDockSite(t.a);
+        tool->SetVisible(true);
+        QVERIFY(tool->isVisible());
+        QCursor::setPos(over);
+        tool->BeginDrag(true);
+        QTest::mouseRelease(t.b, Qt::LeftButton, {}, t.b->mapFromGlobal(over));
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY(tool->isWindow());
+        QTRY_VERIFY(tool->isVisible());
+        delete tool.data();
     }
 };
 
