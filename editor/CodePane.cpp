@@ -234,8 +234,44 @@ bool TCodePane::MoveInLongText(QKeyEvent* event)
     return true;
 }
 
+bool TCodePane::TypeInLongText(QKeyEvent* event)
+{
+    // Qt types through the caret's own cursor, which then measures its line
+    // (the whole paragraph) for the caret's x and rectangle. A copy of the
+    // caret inside an edit block skips that; the caret itself moves along
+    // with the inserted text.
+    if (isReadOnly() || overwriteMode() || !CursorInLongBlock())
+        return false;
+    const QString text = event->text();
+    const bool backspace = event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    const bool typing = !backspace && !text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t') &&
+                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!backspace && !typing)
+        return false;
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() || (backspace && cursor.atBlockStart()))
+        return false;   // rare; Qt's way is right and costs one analysis
+    if (typedEnd_ == cursor.position() && typedBackspace_ == backspace)
+        cursor.joinPreviousEditBlock();   // one undo step for a run of keys, as Qt has it
+    else
+        cursor.beginEditBlock();
+    if (backspace)
+        cursor.deletePreviousChar();
+    else
+        cursor.insertText(text);
+    cursor.endEditBlock();
+    typedEnd_ = textCursor().position();
+    typedBackspace_ = backspace;
+    EnsureVisible(QRectF());
+    return true;
+}
+
 void TCodePane::keyPressEvent(QKeyEvent* event)
 {
+    if (TypeInLongText(event)) {
+        event->accept();
+        return;
+    }
     if (MoveInLongText(event)) {
         event->accept();
         return;

@@ -33,10 +33,15 @@ private slots:
 private:
     bool CursorInLongBlock() const;
     bool MoveInLongText(QKeyEvent* event);
+    bool TypeInLongText(QKeyEvent* event);
     int GraphemeStep(int position, bool forward) const;
 
     QObject* control_ = nullptr;
     // The x a run of Up/Down/Page moves keeps to, and where the last one ended.
     qreal verticalX_ = 0;
     int verticalEnd_ = -1;
+    // Where the last character typed into a long paragraph ended, and
+    // whether it was typed or rubbed out: the next one joins its undo step.
+    int typedEnd_ = -1;
+    bool typedBackspace_ = false;
 };

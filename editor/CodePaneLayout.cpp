@@ -20,6 +20,14 @@ constexpr qreal ParkedY = 1e9;
 constexpr int LookAhead = 32;
 constexpr qreal Unbounded = 1e9;
 
+bool StartsWithOwnScript(const QString& text, int position)
+{
+    if (position >= text.size())
+        return false;
+    const QChar::Script script = text.at(position).script();
+    return script != QChar::Script_Common && script != QChar::Script_Inherited && script != QChar::Script_Unknown;
+}
+
 } // namespace
 
 struct TCodePaneLayout::TRun {
@@ -171,6 +179,11 @@ void TCodePaneLayout::LayOutRuns(TBlockPlace& place, const QTextBlock& block, st
         layout.endLayout();
         const int lines = layout.lineCount();
         const bool toEnd = textEnd == length;
+        // The run may end after a line only where the next line starts with
+        // a character of some script: spaces, digits and punctuation take
+        // the script of the text before them (and with it a font, perhaps a
+        // taller Chinese one), which a run starting with them would not see.
+        int safeLines = 0;
         int kept = 0;
         bool met = false;
         for (int i = 0; i < lines; ++i) {
@@ -182,16 +195,19 @@ void TCodePaneLayout::LayOutRuns(TBlockPlace& place, const QTextBlock& block, st
                     ++next;
                 if (next < tail.size() && tail[next].Start == lineStart) {
                     met = true;
+                    kept = i;
                     break;
                 }
             }
             const bool safe = toEnd || (i + 1 < lines && lineEnd <= textEnd - LookAhead);
-            if (!safe && kept > 0)
-                break;
-            kept = i + 1;
             if (!safe)
-                break;   // one line at least, so that the run moves on
+                break;
+            safeLines = i + 1;
+            if (toEnd ? i + 1 == lines : StartsWithOwnScript(text, lineEnd))
+                kept = safeLines;
         }
+        if (kept == 0)
+            kept = qMax(1, safeLines);   // no clean end: keep going rather than stand still
         qreal y = 0;
         for (int i = 0; i < lines; ++i) {
             QTextLine line = layout.lineAt(i);

@@ -124,6 +124,14 @@ void CodePaneKeyDown(QTextEdit& pane, int key)
     if (key != Qt::Key_Space)
         return;
     QTextCursor cursor = pane.textCursor();
+    const bool replacing = cursor.hasSelection();
+    // Inside an edit block the cursor does not measure its line afterwards,
+    // which in a line of a megabyte means analysing all of it.
+    cursor.beginEditBlock();
     cursor.insertText(QStringLiteral("    "));
-    pane.setTextCursor(cursor);
+    cursor.endEditBlock();
+    // Without a selection the pane's own caret has moved past the spaces
+    // with the text; a replaced selection must be collapsed by hand.
+    if (replacing)
+        pane.setTextCursor(cursor);
 }

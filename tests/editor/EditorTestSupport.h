@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the editor tests: a code pane set up like the main
 // window's, colours read back per character, and generated decoration code.
+#include "CodePane.h"
 #include "EditorCommands.h"
 
 #include <QColor>
@@ -20,9 +21,11 @@
 namespace editor_test {
 
 // A pane like the main window's: "宋体" 16 px, word wrap, no scroll bar.
+// `Pane` QTextEdit gives the same pane laid out by Qt's own layout.
+template <class Pane = TCodePane>
 inline std::unique_ptr<QTextEdit> MakePane(int width = 600, int height = 300)
 {
-    auto pane = std::make_unique<QTextEdit>();
+    std::unique_ptr<QTextEdit> pane = std::make_unique<Pane>();
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(16);
     SetCodePaneFont(*pane, font);

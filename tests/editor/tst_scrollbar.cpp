@@ -1,3 +1,4 @@
+#include "CodePaneLayout.h"
 #include "EditorTestSupport.h"
 #include "ScrollBar.h"
 #include "TestMain.h"
@@ -12,15 +13,28 @@ using namespace editor_test;
 
 namespace {
 
-// Lines as the pane itself lays them out, after a full layout.
+// Lines as the pane itself shows them.
 int PaneLines(QTextEdit& pane)
 {
-    pane.document()->documentLayout()->documentSize();   // finishes the layout
+    const auto* layout = qobject_cast<const TCodePaneLayout*>(pane.document()->documentLayout());
     int lines = 0;
     for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
         if (!block.next().isValid() && block.length() <= 1)
             break;
-        lines += block.layout()->lineCount();
+        if (!layout) {
+            pane.document()->documentLayout()->blockBoundingRect(block);   // lays the block out
+            lines += block.layout()->lineCount();
+            continue;
+        }
+        for (int position = block.position();;) {
+            TCodePaneLayout::TLine line;
+            if (!layout->LineAt(position, line))
+                break;
+            ++lines;
+            if (line.LastOfBlock || line.End <= position)
+                break;
+            position = line.End;
+        }
     }
     return lines;
 }
