@@ -28,6 +28,19 @@ bool StartsWithOwnScript(const QString& text, int position)
     return script != QChar::Script_Common && script != QChar::Script_Inherited && script != QChar::Script_Unknown;
 }
 
+// True when the character at `position` starts another script than the last
+// character of some script before it.
+bool ScriptChangesAt(const QString& text, int position)
+{
+    const QChar::Script script = text.at(position).script();
+    for (int i = position - 1, seen = 0; i >= 0 && seen < 256; --i, ++seen) {
+        const QChar::Script before = text.at(i).script();
+        if (before != QChar::Script_Common && before != QChar::Script_Inherited && before != QChar::Script_Unknown)
+            return before != script;
+    }
+    return false;
+}
+
 } // namespace
 
 struct TCodePaneLayout::TRun {
@@ -185,6 +198,7 @@ void TCodePaneLayout::LayOutRuns(TBlockPlace& place, const QTextBlock& block, st
         // taller Chinese one), which a run starting with them would not see.
         int safeLines = 0;
         int kept = 0;
+        int cleanKept = 0;
         bool met = false;
         for (int i = 0; i < lines; ++i) {
             const QTextLine line = layout.lineAt(i);
@@ -203,9 +217,20 @@ void TCodePaneLayout::LayOutRuns(TBlockPlace& place, const QTextBlock& block, st
             if (!safe)
                 break;
             safeLines = i + 1;
-            if (toEnd ? i + 1 == lines : StartsWithOwnScript(text, lineEnd))
+            if (toEnd && i + 1 == lines)
+                kept = cleanKept = safeLines;
+            else if (!toEnd && StartsWithOwnScript(text, lineEnd)) {
                 kept = safeLines;
+                if (ScriptChangesAt(text, lineEnd))
+                    cleanKept = safeLines;
+            }
         }
+        // Best of all, end where the script changes: Qt shapes a paragraph
+        // in items that end there, and a line is as tall as the tallest font
+        // any of its items uses anywhere (a full-width comma in English text
+        // makes its whole item taller). A run ending elsewhere splits an item.
+        if (!met && cleanKept > 0)
+            kept = cleanKept;
         if (kept == 0)
             kept = qMax(1, safeLines);   // no clean end: keep going rather than stand still
         qreal y = 0;
