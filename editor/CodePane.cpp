@@ -2,7 +2,10 @@
 
 #include "CodePaneLayout.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -277,4 +280,63 @@ void TCodePane::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+void TCodePane::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!CursorInLongBlock() || isReadOnly()) {
+        if (!composition_.isEmpty()) {
+            composition_.clear();
+            viewport()->update();
+        }
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        QTextCursor cursor = textCursor();
+        const bool replacing = cursor.hasSelection() || event->replacementLength() > 0;
+        cursor.beginEditBlock();
+        if (event->replacementLength() > 0) {
+            const int from = qMax(0, cursor.position() + event->replacementStart());
+            cursor.setPosition(from);
+            cursor.setPosition(qMin(document()->characterCount() - 1, from + event->replacementLength()),
+                               QTextCursor::KeepAnchor);
+        }
+        cursor.insertText(event->commitString());
+        cursor.endEditBlock();
+        typedEnd_ = -1;
+        // Otherwise the caret moved along with the text by itself.
+        if (replacing)
+            setTextCursor(cursor);
+    }
+    composition_ = event->preeditString();
+    viewport()->update();
+    EnsureVisible(QRectF());
+    event->accept();
+}
+
+void TCodePane::paintEvent(QPaintEvent* event)
+{
+    QTextEdit::paintEvent(event);
+    if (composition_.isEmpty() || !PaneLayout())
+        return;
+    const QRectF caret = PaneLayout()->CursorRect(textCursor().position())
+                             .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    QPainter painter(viewport());
+    painter.setFont(document()->defaultFont());
+    const QFontMetricsF metrics(painter.font());
+    const QRectF box(caret.left(), caret.top(), metrics.horizontalAdvance(composition_) + 2, caret.height());
+    painter.fillRect(box, palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(box.adjusted(1, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, composition_);
+    painter.drawLine(QPointF(box.left(), box.bottom() - 1), QPointF(box.right(), box.bottom() - 1));
+}
+
+void TCodePane::focusOutEvent(QFocusEvent* event)
+{
+    if (!composition_.isEmpty()) {
+        composition_.clear();
+        viewport()->update();
+    }
+    QTextEdit::focusOutEvent(event);
 }

@@ -23,8 +23,14 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    // The composition text an input method shows inside a long paragraph.
+    QString Composition() const { return composition_; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private slots:
     void EnsureVisible(const QRectF& requested);
@@ -44,4 +50,8 @@ private:
     // whether it was typed or rubbed out: the next one joins its undo step.
     int typedEnd_ = -1;
     bool typedBackspace_ = false;
+    // Inside a long paragraph the composition is drawn over the text at the
+    // caret rather than laid into the paragraph, which would mean laying the
+    // whole paragraph out on every key of the input method.
+    QString composition_;
 };

@@ -5,7 +5,9 @@
 #include "TestMain.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QtTest/QTest>
@@ -346,6 +348,35 @@ private slots:
         QVERIFY(around.size() <= 1024);
         const int at = pane->inputMethodQuery(Qt::ImCursorPosition).toInt();
         QCOMPARE(around.mid(at, 20), CodePaneText(*pane->document()).mid(pane->textCursor().position(), 20));
+    }
+
+    void compositionInALongLineIsShownAtTheCaretThenCommitted()
+    {
+        auto pane = ShownPane(LongParagraph(51, 40000), 500, 300);
+        QTextDocument& document = *pane->document();
+        QTextCursor at(&document);
+        at.setPosition(20000);
+        pane->setTextCursor(at);
+        const QString before = CodePaneText(document);
+        const QImage plain = Shot(*pane);
+        const int scrolled = pane->verticalScrollBar()->value();
+        QInputMethodEvent compose(QStringLiteral("zhong"), {});
+        QApplication::sendEvent(pane.get(), &compose);
+        QCOMPARE(CodePaneText(document), before);   // composing changes no text
+        QCOMPARE(pane->Composition(), QStringLiteral("zhong"));
+        QVERIFY(Shot(*pane) != plain);
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("中"));
+        QApplication::sendEvent(pane.get(), &commit);
+        QCOMPARE(CodePaneText(document), before.left(20000) + QStringLiteral("中") + before.mid(20000));
+        QCOMPARE(pane->textCursor().position(), 20001);
+        QVERIFY(pane->Composition().isEmpty());
+        // The composition is not left behind on the screen.
+        QTest::keyClick(pane.get(), Qt::Key_Backspace);
+        QCOMPARE(CodePaneText(document), before);
+        // (The taller Chinese line may have scrolled the view a little.)
+        pane->verticalScrollBar()->setValue(scrolled);
+        QCOMPARE(Shot(*pane), plain);
     }
 
     void clickingInALongLinePlacesTheCaretUnderTheMouse()
