@@ -5,6 +5,9 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QStyleHints>
+#include <QTimer>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -266,6 +269,7 @@ bool TCodePane::TypeInLongText(QKeyEvent* event)
     typedEnd_ = textCursor().position();
     typedBackspace_ = backspace;
     EnsureVisible(QRectF());
+    ShowCaretWhileTyping();
     return true;
 }
 
@@ -315,9 +319,24 @@ void TCodePane::inputMethodEvent(QInputMethodEvent* event)
     event->accept();
 }
 
+void TCodePane::ShowCaretWhileTyping()
+{
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (flash <= 0)
+        return;   // the caret does not blink at all
+    caretShown_.setRemainingTime(flash / 2);
+    QTimer::singleShot(flash / 2 + 1, viewport(), qOverload<>(&QWidget::update));
+}
+
 void TCodePane::paintEvent(QPaintEvent* event)
 {
     QTextEdit::paintEvent(event);
+    if (hasFocus() && !caretShown_.hasExpired() && composition_.isEmpty() && CursorInLongBlock()) {
+        const QRectF caret = PaneLayout()->CursorRect(textCursor().position())
+                                 .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+        QPainter painter(viewport());
+        painter.fillRect(caret, palette().color(QPalette::Text));
+    }
     if (composition_.isEmpty() || !PaneLayout())
         return;
     const QRectF caret = PaneLayout()->CursorRect(textCursor().position())

@@ -8,6 +8,7 @@
 // a paragraph exists, the pane therefore answers the questions that need
 // lines itself: moving by character, line and page, the caret rectangle for
 // scrolling and for input methods, and what to repaint.
+#include <QDeadlineTimer>
 #include <QTextEdit>
 
 class TCodePaneLayout;
@@ -41,6 +42,7 @@ private:
     bool MoveInLongText(QKeyEvent* event);
     bool TypeInLongText(QKeyEvent* event);
     int GraphemeStep(int position, bool forward) const;
+    void ShowCaretWhileTyping();
 
     QObject* control_ = nullptr;
     // The x a run of Up/Down/Page moves keeps to, and where the last one ended.
@@ -54,4 +56,8 @@ private:
     // caret rather than laid into the paragraph, which would mean laying the
     // whole paragraph out on every key of the input method.
     QString composition_;
+    // Qt shows the caret again on each key it handles; for keys typed here
+    // the pane draws it itself until this time, so that it does not blink
+    // away mid-word.
+    QDeadlineTimer caretShown_;
 };
