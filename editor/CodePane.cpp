@@ -2,17 +2,17 @@
 
 #include "CodePaneLayout.h"
 
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QStyleHints>
-#include <QTimer>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
