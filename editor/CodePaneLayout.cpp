@@ -425,7 +425,7 @@ struct TPlace {
 
 } // namespace
 
-bool TCodePaneLayout::LineAt(int position, TLine& result) const
+bool TCodePaneLayout::LineAndX(int position, TLine& result, qreal* x) const
 {
     if (blocks_.empty() || position < 0)
         return false;
@@ -464,38 +464,33 @@ bool TCodePaneLayout::LineAt(int position, TLine& result) const
     result.Rect = QRectF(found.Origin + QPointF(found.Line.x(), found.Line.y()),
                          QSizeF(found.Line.width(), found.Line.height()));
     result.LastOfBlock = found.LastOfBlock;
+    if (x) {
+        int at = position - found.TextStart;
+        *x = found.Origin.x() + found.Line.cursorToX(&at);
+    }
     return true;
+}
+
+bool TCodePaneLayout::LineAt(int position, TLine& line) const
+{
+    return LineAndX(position, line, nullptr);
 }
 
 qreal TCodePaneLayout::CursorX(int position) const
 {
     TLine line;
-    if (!LineAt(position, line))
-        return Margin();
-    const size_t index = BlockIndexAt(position);
-    const TBlockPlace& place = blocks_[index];
-    const QTextBlock block = document()->findBlockByNumber(int(index));
-    const int rel = position - place.Position;
-    const QTextLayout* layout = block.layout();
-    int start = 0;
-    if (!place.Runs.empty()) {
-        size_t k = 0;
-        while (k + 1 < place.Runs.size() && place.Runs[k + 1].Start <= rel)
-            ++k;
-        layout = place.Runs[k].Layout.get();
-        start = place.Runs[k].Start;
-    }
-    const QTextLine textLine = layout->lineForTextPosition(qMin(rel - start, line.End - place.Position - start));
-    int at = rel - start;
-    return Margin() + (textLine.isValid() ? textLine.cursorToX(&at) : 0);
+    qreal x = Margin();
+    LineAndX(position, line, &x);
+    return x;
 }
 
 QRectF TCodePaneLayout::CursorRect(int position) const
 {
     TLine line;
-    if (!LineAt(position, line))
+    qreal x = 0;
+    if (!LineAndX(position, line, &x))
         return QRectF(Margin(), Margin(), cursorWidth_, 10);
-    return QRectF(CursorX(position), line.Rect.top(), cursorWidth_, line.Rect.height());
+    return QRectF(x, line.Rect.top(), cursorWidth_, line.Rect.height());
 }
 
 // ---- the abstract layout's questions ----

@@ -84,6 +84,8 @@ private:
     TRun LayOutRun(const QTextBlock& block, const QString& text, int start, int textEnd) const;
     void Restack(size_t fromBlock);
     size_t BlockAtY(qreal y) const;
+    // LineAt, and the x of `position` in that line when `x` is given.
+    bool LineAndX(int position, TLine& line, qreal* x) const;
     size_t BlockIndexAt(int position) const;
     qreal LineWidth() const;
     qreal Margin() const;
