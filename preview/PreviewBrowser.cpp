@@ -1,12 +1,17 @@
 #include "PreviewBrowser.h"
 
+#include "PageScripts.h"
+#include "PreviewBridge.h"
 #include "PreviewPage.h"
 
 #include <QVBoxLayout>
+#include <QWebChannel>
 #include <QWebEngineView>
 
-TPreviewBrowser::TPreviewBrowser(QWidget* parent) : QWidget(parent)
+TPreviewBrowser::TPreviewBrowser(QWidget* parent)
+    : QWidget(parent), bridge_(new TPreviewBridge(this)), channel_(new QWebChannel(this))
 {
+    channel_->registerObject(bridge_->objectName(), bridge_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     watchdog_.setSingleShot(true);
@@ -32,6 +37,7 @@ void TPreviewBrowser::SetResponseTimeout(int milliseconds)
 TPreviewPage* TPreviewBrowser::CreatePage()
 {
     auto* page = new TPreviewPage(this);
+    InstallPageScripts(*page, *channel_);
     // A page that finishes loading is alive, whatever became of the probe.
     connect(page, &QWebEnginePage::loadFinished, this, [this, page] {
         if (page == page_)

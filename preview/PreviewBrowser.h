@@ -11,7 +11,9 @@
 #include <QUrl>
 #include <QWidget>
 
+class QWebChannel;
 class QWebEngineView;
+class TPreviewBridge;
 class TPreviewPage;
 
 class TPreviewBrowser : public QWidget {
@@ -26,6 +28,8 @@ public:
 
     QWebEngineView* View() const { return view_; }   // nullptr before the first navigation
     TPreviewPage* Page() const { return page_; }      // nullptr before the first navigation
+    // The editor's object in every page this browser shows.
+    TPreviewBridge& Bridge() const { return *bridge_; }
 
     // How long a page that already shows a document may take to answer
     // before it is taken as hung.
@@ -43,6 +47,8 @@ private:
     TPreviewPage* CreatePage();
     void ReplaceHungPage();
 
+    TPreviewBridge* bridge_;
+    QWebChannel* channel_;
     QWebEngineView* view_ = nullptr;
     TPreviewPage* page_ = nullptr;
     QTimer watchdog_;

@@ -1,4 +1,5 @@
 #include "PageComposer.h"
+#include "PageScripts.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
 #include "TestMain.h"
@@ -12,6 +13,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
@@ -168,6 +170,24 @@ private slots:
             // The frame's own script ran and knows the module.
             QVERIFY(Eval(browser, QStringLiteral("TShop.ModUtil.initedCount()")).toInt() > 0);
         }
+    }
+
+    // Our scripts reach the editor's object; the page's own scripts see
+    // neither it nor our scripts' globals.
+    void pageScriptsReachTheBridgeApartFromThePage()
+    {
+        TPreviewBrowser browser;
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>one</p>")));
+        QWebEngineScript probe;
+        probe.setWorldId(PageScriptWorld);
+        probe.setInjectionPoint(QWebEngineScript::DocumentReady);
+        probe.setSourceCode(QStringLiteral(
+            "ravikBridge.then(function (o) { document.title = 'bridge:' + o.objectName; });"));
+        browser.Page()->scripts().insert(probe);
+        QVERIFY(Preview(browser, TShopVersion::Professional,
+                        QStringLiteral("<script>window.__seen = typeof ravikBridge + typeof qt;</script>")));
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("bridge:ravik"), kTimeout);
+        QCOMPARE(Eval(browser, QStringLiteral("window.__seen")).toString(), QStringLiteral("undefinedundefined"));
     }
 
     void newWindowsAreRefused()

@@ -1,0 +1,54 @@
+#include "PageScripts.h"
+
+#include "Exception.h"
+
+#include <QFile>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineScriptCollection>
+
+static void InitPageScriptResources()
+{
+    // The resources live in a static library: without this reference the
+    // linker would drop them from the program.
+    Q_INIT_RESOURCE(web);
+}
+
+namespace {
+QString ReadResource(const QString& path)
+{
+    InitPageScriptResources();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Missing page script %1").arg(path));
+    return QString::fromUtf8(file.readAll());
+}
+
+QWebEngineScript MakeScript(const QString& name, const QString& source, QWebEngineScript::InjectionPoint point)
+{
+    QWebEngineScript script;
+    script.setName(name);
+    script.setSourceCode(source);
+    script.setInjectionPoint(point);
+    script.setWorldId(PageScriptWorld);
+    script.setRunsOnSubFrames(false);
+    return script;
+}
+}
+
+QWebEngineScript PageScript(const QString& name, QWebEngineScript::InjectionPoint point)
+{
+    return MakeScript(name, ReadResource(QStringLiteral(":/web/") + name), point);
+}
+
+void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
+{
+    page.setWebChannel(&channel, PageScriptWorld);
+    QWebEngineScriptCollection& scripts = page.scripts();
+    // Qt's client side of the channel, then our connection to it; both
+    // before the page's own scripts run.
+    scripts.insert(MakeScript(QStringLiteral("qwebchannel.js"),
+                              ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")),
+                              QWebEngineScript::DocumentCreation));
+    scripts.insert(PageScript(QStringLiteral("bridge.js"), QWebEngineScript::DocumentCreation));
+}

@@ -1,0 +1,6 @@
+#include "PreviewBridge.h"
+
+TPreviewBridge::TPreviewBridge(QObject* parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("ravik"));
+}
