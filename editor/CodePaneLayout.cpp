@@ -12,9 +12,13 @@
 
 namespace {
 
-// Lines a run lays out but does not keep are parked here, far below any
-// clip rectangle, so drawing the run never shows them.
-constexpr qreal ParkedY = 1e9;
+// Lines a run lays out but does not keep are parked here, below any clip
+// rectangle, so drawing the run stops before them. QTextLine holds y in 26.6
+// fixed point (up to about 3.3e7); a y beyond that wraps round to far above
+// the run, and QTextLayout::draw then starts at the parked line and shows
+// nothing. 1e7 is also past the bottom QTextLayout::draw assumes without a
+// clip (about 8.4e6).
+constexpr qreal ParkedY = 1e7;
 // A kept line must end at least this far before the end of the text its
 // run was given: line breaking looks a few characters ahead.
 constexpr int LookAhead = 32;
@@ -531,9 +535,11 @@ void TCodePaneLayout::draw(QPainter* painter, const PaintContext& context)
         for (size_t k = 0; k < place.Runs.size(); ++k) {
             const TRun& run = place.Runs[k];
             const qreal runTop = top + run.Top;
-            if (runTop > clip.bottom())
+            // A run that only touches the clip is skipped: an empty clip
+            // would make QTextLayout::draw draw every line of it.
+            if (runTop >= clip.bottom())
                 break;
-            if (runTop + run.Height < clip.top())
+            if (runTop + run.Height <= clip.top())
                 continue;
             QList<QTextLayout::FormatRange> local;
             for (const QTextLayout::FormatRange& range : selections) {
