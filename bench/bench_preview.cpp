@@ -7,6 +7,7 @@
 //   bench_preview [fragment.html] [rounds]
 // Without a fragment file the 100 KB fragment is made with make-fragments.py.
 #include "Application.h"
+#include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PreviewBrowser.h"
 #include "Startup.h"
@@ -21,23 +22,12 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QWebEngineProfile>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
-class LoopbackOnly : public QWebEngineUrlRequestInterceptor {
-public:
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const QUrl url = info.requestUrl();
-        if (url.scheme().startsWith(QLatin1String("http")) && url.host() != QLatin1String("127.0.0.1"))
-            info.block(true);
-    }
-};
-
 QString MakeFragment(const QString& dir)
 {
     const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),

@@ -51,4 +51,12 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
                               ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")),
                               QWebEngineScript::DocumentCreation));
     scripts.insert(PageScript(QStringLiteral("bridge.js"), QWebEngineScript::DocumentCreation));
+    // The storefront widgets, once the document is parsed. The probe runs in
+    // the page's own world, before the emulation, to tell it whether the
+    // page switches its widgets itself.
+    QWebEngineScript probe = PageScript(QStringLiteral("widget-runtime-probe.js"), QWebEngineScript::DocumentReady);
+    probe.setWorldId(QWebEngineScript::MainWorld);
+    scripts.insert(probe);
+    scripts.insert(PageScript(QStringLiteral("widget-config.js"), QWebEngineScript::DocumentReady));
+    scripts.insert(PageScript(QStringLiteral("widgets.js"), QWebEngineScript::DocumentReady));
 }

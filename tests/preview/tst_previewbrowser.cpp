@@ -1,3 +1,4 @@
+#include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
 #include "PreviewBrowser.h"
@@ -15,23 +16,10 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace {
 constexpr int kTimeout = 20000;
-
-// This machine has no name service: a remote host would hold every load for
-// seconds. Only the loopback address may be reached.
-class LoopbackOnly : public QWebEngineUrlRequestInterceptor {
-public:
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const QUrl url = info.requestUrl();
-        if (url.scheme().startsWith(QLatin1String("http")) && url.host() != QLatin1String("127.0.0.1"))
-            info.block(true);
-    }
-};
 
 // A tiny HTTP server on 127.0.0.1 that answers every request with one PNG.
 class PictureServer : public QObject {

@@ -1,0 +1,240 @@
+// Reads the option text of a storefront widget (its data-widget-config
+// attribute): a JavaScript object literal as decorators write it, usually
+// with single quotes. The text comes from pasted code, so it is parsed,
+// never evaluated: nothing in it can run.
+//
+// Accepted: single- or double-quoted strings with the usual escapes, keys
+// bare or quoted, decimal and hexadecimal numbers with a sign, true, false,
+// null, undefined, nested objects and arrays, trailing commas, comments.
+// Empty text means "no options". Anything else (a call, a variable, a
+// missing brace) is an error with the character position where reading
+// stopped.
+//
+// Publishes `ravikWidgetConfig.parse(text)` in the editor's script world:
+// { value: object } or { error: text, position: number }.
+(function () {
+    'use strict';
+    if (window.ravikWidgetConfig)
+        return;
+
+    // Deeper nesting than any real option set; it keeps a hostile text from
+    // exhausting the stack.
+    var MAX_DEPTH = 32;
+    var IDENT_START = /[\p{L}\p{Nl}$_]/u;
+    var IDENT_PART = /[\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]/u;
+    var SIMPLE_ESCAPES = { n: '\n', t: '\t', r: '\r', b: '\b', f: '\f', v: '\v', 0: '\0' };
+    var WORDS = { 'true': true, 'false': false, 'null': null, 'undefined': undefined };
+
+    function ParseError(message, position) {
+        this.message = message;
+        this.position = position;
+    }
+
+    function Reader(text) {
+        this.text = text;
+        this.pos = 0;
+    }
+
+    Reader.prototype.fail = function (message) {
+        throw new ParseError(message, this.pos);
+    };
+
+    Reader.prototype.unexpected = function () {
+        if (this.pos >= this.text.length)
+            this.fail('文字意外结束');
+        this.fail('意外的字符 "' + this.text[this.pos] + '"');
+    };
+
+    Reader.prototype.skipSpace = function () {
+        var t = this.text;
+        for (;;) {
+            var c = t[this.pos];
+            if (c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f' || c === '\v' ||
+                    c === '\u00a0' || c === '\ufeff' || c === '\u3000' || c === '\u2028' || c === '\u2029') {
+                ++this.pos;
+            } else if (c === '/' && t[this.pos + 1] === '/') {
+                while (this.pos < t.length && t[this.pos] !== '\n' && t[this.pos] !== '\r')
+                    ++this.pos;
+            } else if (c === '/' && t[this.pos + 1] === '*') {
+                var end = t.indexOf('*/', this.pos + 2);
+                if (end < 0)
+                    this.fail('注释没有结束');
+                this.pos = end + 2;
+            } else {
+                return;
+            }
+        }
+    };
+
+    Reader.prototype.value = function (depth) {
+        if (depth > MAX_DEPTH)
+            this.fail('嵌套太深');
+        this.skipSpace();
+        var c = this.text[this.pos];
+        if (c === '{')
+            return this.object(depth + 1);
+        if (c === '[')
+            return this.array(depth + 1);
+        if (c === '\'' || c === '"')
+            return this.string();
+        if (c !== undefined && /[-+.0-9]/.test(c))
+            return this.number();
+        var start = this.pos;
+        var word = this.identifier();
+        if (word !== null && Object.prototype.hasOwnProperty.call(WORDS, word))
+            return WORDS[word];
+        this.pos = start;
+        this.unexpected();
+    };
+
+    // A name as a bare key may spell it, or null when none starts here.
+    Reader.prototype.identifier = function () {
+        var t = this.text;
+        if (this.pos >= t.length || !IDENT_START.test(t[this.pos]))
+            return null;
+        var start = this.pos++;
+        while (this.pos < t.length && IDENT_PART.test(t[this.pos]))
+            ++this.pos;
+        return t.slice(start, this.pos);
+    };
+
+    Reader.prototype.string = function () {
+        var t = this.text;
+        var quote = t[this.pos++];
+        var out = '';
+        for (;;) {
+            if (this.pos >= t.length)
+                this.fail('字符串没有结束');
+            var c = t[this.pos++];
+            if (c === quote)
+                return out;
+            if (c === '\n' || c === '\r') {
+                --this.pos;
+                this.fail('字符串没有结束');
+            }
+            if (c !== '\\') {
+                out += c;
+                continue;
+            }
+            if (this.pos >= t.length)
+                this.fail('字符串没有结束');
+            var e = t[this.pos++];
+            if (Object.prototype.hasOwnProperty.call(SIMPLE_ESCAPES, e) && !(e === '0' && /[0-9]/.test(t[this.pos] || ''))) {
+                out += SIMPLE_ESCAPES[e];
+            } else if (e === 'x') {
+                out += this.hexChar(2);
+            } else if (e === 'u' && t[this.pos] === '{') {
+                var close = t.indexOf('}', this.pos);
+                var code = close > this.pos + 1 && close <= this.pos + 7 ? parseInt(t.slice(this.pos + 1, close), 16) : NaN;
+                if (!/^[0-9a-fA-F]+$/.test(t.slice(this.pos + 1, close)) || !(code <= 0x10ffff))
+                    this.fail('无效的转义');
+                out += String.fromCodePoint(code);
+                this.pos = close + 1;
+            } else if (e === 'u') {
+                out += this.hexChar(4);
+            } else if (e === '\r') {
+                if (t[this.pos] === '\n')
+                    ++this.pos;   // a line continuation adds nothing
+            } else if (e !== '\n' && e !== '\u2028' && e !== '\u2029') {
+                out += e;       // any other escaped character stands for itself
+            }
+        }
+    };
+
+    Reader.prototype.hexChar = function (digits) {
+        var hex = this.text.slice(this.pos, this.pos + digits);
+        if (hex.length !== digits || !/^[0-9a-fA-F]+$/.test(hex))
+            this.fail('无效的转义');
+        this.pos += digits;
+        return String.fromCharCode(parseInt(hex, 16));
+    };
+
+    Reader.prototype.number = function () {
+        var rest = this.text.slice(this.pos);
+        var m = /^([-+]?)(?:0[xX]([0-9a-fA-F]+)|((?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?))/.exec(rest);
+        if (!m)
+            this.unexpected();
+        var after = rest[m[0].length];
+        if (after !== undefined && IDENT_PART.test(after)) {
+            this.pos += m[0].length;
+            this.unexpected();
+        }
+        this.pos += m[0].length;
+        var n = m[2] !== undefined ? parseInt(m[2], 16) : parseFloat(m[3]);
+        return m[1] === '-' ? -n : n;
+    };
+
+    Reader.prototype.object = function (depth) {
+        ++this.pos;   // {
+        // No prototype: a key such as "__proto__" is an ordinary option and
+        // can change nothing else.
+        var result = Object.create(null);
+        for (;;) {
+            this.skipSpace();
+            var c = this.text[this.pos];
+            if (c === '}') {
+                ++this.pos;
+                return result;
+            }
+            var key;
+            if (c === '\'' || c === '"')
+                key = this.string();
+            else if (c !== undefined && /[0-9]/.test(c))
+                key = String(this.number());
+            else if ((key = this.identifier()) === null)
+                this.unexpected();
+            this.skipSpace();
+            if (this.text[this.pos] !== ':')
+                this.unexpected();
+            ++this.pos;
+            result[key] = this.value(depth);
+            this.skipSpace();
+            c = this.text[this.pos];
+            if (c === ',')
+                ++this.pos;
+            else if (c !== '}')
+                this.unexpected();
+        }
+    };
+
+    Reader.prototype.array = function (depth) {
+        ++this.pos;   // [
+        var result = [];
+        for (;;) {
+            this.skipSpace();
+            if (this.text[this.pos] === ']') {
+                ++this.pos;
+                return result;
+            }
+            result.push(this.value(depth));
+            this.skipSpace();
+            var c = this.text[this.pos];
+            if (c === ',')
+                ++this.pos;
+            else if (c !== ']')
+                this.unexpected();
+        }
+    };
+
+    function parse(text) {
+        var reader = new Reader(String(text === null || text === undefined ? '' : text));
+        try {
+            reader.skipSpace();
+            if (reader.pos >= reader.text.length)
+                return { value: Object.create(null) };
+            if (reader.text[reader.pos] !== '{')
+                reader.fail('配置应当是一个对象 {…}');
+            var value = reader.value(0);
+            reader.skipSpace();
+            if (reader.pos < reader.text.length)
+                reader.unexpected();
+            return { value: value };
+        } catch (e) {
+            if (e instanceof ParseError)
+                return { error: e.message, position: e.position };
+            throw e;
+        }
+    }
+
+    window.ravikWidgetConfig = Object.freeze({ parse: parse });
+})();
