@@ -20,8 +20,12 @@
     // Deeper nesting than any real option set; it keeps a hostile text from
     // exhausting the stack.
     var MAX_DEPTH = 32;
-    var IDENT_START = /[\p{L}\p{Nl}$_]/u;
+    // Sticky patterns, matched where reading stands.
+    var IDENTIFIER = /[\p{L}\p{Nl}$_][\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]*/uy;
     var IDENT_PART = /[\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]/u;
+    var SPACE = /(?:\s|\/\/[^\n\r]*|\/\*[\s\S]*?\*\/)*/y;
+    var NUMBER = /([-+]?)(?:0[xX]([0-9a-fA-F]+)|((?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?))/y;
+    var PLAIN = /[^'"\\\n\r]+/y;   // a run of string characters without escapes
     var SIMPLE_ESCAPES = { n: '\n', t: '\t', r: '\r', b: '\b', f: '\f', v: '\v', 0: '\0' };
     var WORDS = { 'true': true, 'false': false, 'null': null, 'undefined': undefined };
 
@@ -45,25 +49,19 @@
         this.fail('意外的字符 "' + this.text[this.pos] + '"');
     };
 
+    // Skips white space and comments.
     Reader.prototype.skipSpace = function () {
-        var t = this.text;
-        for (;;) {
-            var c = t[this.pos];
-            if (c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f' || c === '\v' ||
-                    c === '\u00a0' || c === '\ufeff' || c === '\u3000' || c === '\u2028' || c === '\u2029') {
-                ++this.pos;
-            } else if (c === '/' && t[this.pos + 1] === '/') {
-                while (this.pos < t.length && t[this.pos] !== '\n' && t[this.pos] !== '\r')
-                    ++this.pos;
-            } else if (c === '/' && t[this.pos + 1] === '*') {
-                var end = t.indexOf('*/', this.pos + 2);
-                if (end < 0)
-                    this.fail('注释没有结束');
-                this.pos = end + 2;
-            } else {
-                return;
-            }
-        }
+        this.pos = this.match(SPACE).length + this.pos;
+        if (this.text.startsWith('/*', this.pos))
+            this.fail('注释没有结束');
+    };
+
+    // The text `pattern` matches where reading stands ('' for none); does
+    // not move.
+    Reader.prototype.match = function (pattern) {
+        pattern.lastIndex = this.pos;
+        var m = pattern.exec(this.text);
+        return m ? m[0] : '';
     };
 
     Reader.prototype.value = function (depth) {
@@ -89,13 +87,9 @@
 
     // A name as a bare key may spell it, or null when none starts here.
     Reader.prototype.identifier = function () {
-        var t = this.text;
-        if (this.pos >= t.length || !IDENT_START.test(t[this.pos]))
-            return null;
-        var start = this.pos++;
-        while (this.pos < t.length && IDENT_PART.test(t[this.pos]))
-            ++this.pos;
-        return t.slice(start, this.pos);
+        var word = this.match(IDENTIFIER);
+        this.pos += word.length;
+        return word || null;
     };
 
     Reader.prototype.string = function () {
@@ -105,6 +99,12 @@
         for (;;) {
             if (this.pos >= t.length)
                 this.fail('字符串没有结束');
+            var run = this.match(PLAIN);
+            if (run) {
+                out += run;
+                this.pos += run.length;
+                continue;
+            }
             var c = t[this.pos++];
             if (c === quote)
                 return out;
@@ -150,16 +150,13 @@
     };
 
     Reader.prototype.number = function () {
-        var rest = this.text.slice(this.pos);
-        var m = /^([-+]?)(?:0[xX]([0-9a-fA-F]+)|((?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?))/.exec(rest);
+        NUMBER.lastIndex = this.pos;
+        var m = NUMBER.exec(this.text);
         if (!m)
             this.unexpected();
-        var after = rest[m[0].length];
-        if (after !== undefined && IDENT_PART.test(after)) {
-            this.pos += m[0].length;
-            this.unexpected();
-        }
         this.pos += m[0].length;
+        if (this.pos < this.text.length && IDENT_PART.test(this.text[this.pos]))
+            this.unexpected();
         var n = m[2] !== undefined ? parseInt(m[2], 16) : parseFloat(m[3]);
         return m[1] === '-' ? -n : n;
     };

@@ -28,8 +28,9 @@
 //    element becomes the view, of viewSize ([width, height] in pixels; by
 //    default as wide as the content was, and as high as the highest panel
 //    for scrollx, or as steps panels for scrolly); its panels, lined up,
-//    move by steps panels per page. At the wrap they scroll back to the
-//    first page: the decorator's elements are never cloned or moved;
+//    move by steps panels per page, all panels taken to be the size of the
+//    first. At the wrap they scroll back to the first page: the
+//    decorator's elements are never cloned or moved;
 //  - "fade" keeps the active panel in the flow and lays the others over it,
 //    transparent, so the content is as tall as the panel it shows;
 //  - an Accordion shows or hides its panels (effects do not apply). With
@@ -75,6 +76,10 @@
     function text(v, fallback) {
         return typeof v === 'string' && v.trim() !== '' ? v.trim() : fallback;
     }
+    // A class option may name several classes, as a class attribute does.
+    function classes(v, fallback) {
+        return text(v, fallback).split(/\s+/);
+    }
     function flag(v, fallback) {
         if (v === true || v === 'true')
             return true;
@@ -93,7 +98,7 @@
         return {
             navCls: text(config.navCls, 'ks-switchable-nav'),
             contentCls: text(config.contentCls, 'ks-switchable-content'),
-            activeTriggerCls: text(config.activeTriggerCls, 'ks-active'),
+            activeTriggerCls: classes(config.activeTriggerCls, 'ks-active'),
             triggerType: config.triggerType === 'click' ? 'click' : 'mouse',
             activeIndex: Math.floor(number(config.activeIndex, 0, 0)),
             autoplay: flag(config.autoplay, d.autoplay),
@@ -106,7 +111,7 @@
             circular: flag(config.circular, d.circular),
             prevBtnCls: text(config.prevBtnCls, 'ks-switchable-prev-btn'),
             nextBtnCls: text(config.nextBtnCls, 'ks-switchable-next-btn'),
-            disableBtnCls: text(config.disableBtnCls, 'ks-switchable-disable-btn'),
+            disableBtnCls: classes(config.disableBtnCls, 'ks-switchable-disable-btn'),
             multiple: type === 'Accordion' && flag(config.multiple, false)
         };
     }
@@ -146,8 +151,9 @@
     }
 
     // The start goes in rounds, each round over every widget: first all
-    // the reads of a round, then all its writes, so that the page is styled
-    // and laid out a few times in all, not a few times per widget.
+    // the reads of a round, then all its writes, so that the page's style is
+    // worked out once, not once per widget. Nothing at the start asks for
+    // the page's layout: sizes come when the page lays itself out.
 
     // Writes: a panel hidden by its own style attribute (decorators hide
     // all but the first to avoid a flash) is handed to the style sheet, so
@@ -171,89 +177,67 @@
             this.contentStatic = getComputedStyle(this.content).position === 'static';
     };
 
-    // Writes: fading and scrolling lay every panel out, shown or not.
-    Widget.prototype.reveal = function () {
-        if (!this.fades && !this.scrolls)
-            return;
-        var hidden = this.hiddenByCss;
-        this.panels.forEach(function (panel, k) {
-            if (hidden[k])
-                panel.style.display = 'block';
-        });
-    };
-
-    // Reads: the sizes the scroll effects move by. All panels are taken to
-    // be as wide and as high as the first one.
-    Widget.prototype.measure = function () {
-        if (!this.scrolls)
-            return;
-        this.contentWidth = this.content.offsetWidth;
-        this.panelWidths = this.panels.map(function (panel) { return panel.offsetWidth; });
-        this.measureHeights();
-    };
-
-    Widget.prototype.measureHeights = function () {
-        var o = this.o;
-        var heights = this.panels.map(function (panel) { return panel.offsetHeight; });
-        var view = o.viewSize;
-        if (o.effect === 'scrollx') {
-            this.viewWidth = view[0] || this.contentWidth;
-            this.viewHeight = view[1] || Math.max.apply(null, heights);
-            this.shift = o.steps * this.panelWidths[0];
-        } else {
-            this.viewWidth = view[0] || this.contentWidth;
-            this.viewHeight = view[1] || o.steps * heights[0];
-            this.shift = o.steps * heights[0];
-        }
-    };
-
-    // Writes: the first state, then the listeners and the autoplay.
+    // Writes: the first state, and where the pointer and the clock come in.
     Widget.prototype.start = function () {
         var self = this;
-        var o = this.o;
+        var hidden = this.hiddenByCss;
+        if (this.fades || this.scrolls) {
+            // Fading and scrolling lay every panel out, shown or not.
+            this.panels.forEach(function (panel, k) {
+                if (hidden[k])
+                    panel.style.display = 'block';
+            });
+        }
+        // The browser keeps the view on a node it picks when the page is
+        // scrolled (scroll anchoring). A panel we line up or lay over
+        // another would pull the whole page after it, sideways too.
+        this.content.style.overflowAnchor = 'none';
         if (this.fades && this.contentStatic)
             this.content.style.position = 'relative';
-        else if (this.scrolls)
-            this.startScroll();
+        if (this.scrolls) {
+            sizedOf.set(this.panels[0], this);
+            sizes.observe(this.panels[0], { box: 'border-box' });
+        }
         this.show();
-
+        widgetOf.set(this.element, this);
         this.triggers.forEach(function (trigger, k) {
-            trigger.addEventListener('click', function () {
-                self.clearHover();
-                self.chosen(k, true);
-            });
-            if (o.triggerType !== 'mouse')
-                return;
-            trigger.addEventListener('mouseenter', function () {
-                self.clearHover();
-                self.hoverTimer = setTimeout(function () {
-                    self.hoverTimer = 0;
-                    self.chosen(k, false);
-                }, HOVER_DELAY);
-            });
-            trigger.addEventListener('mouseleave', function () {
-                self.clearHover();
-            });
+            triggerOf.set(trigger, { widget: self, index: k });
         });
         if (this.type !== 'Accordion') {
             if (this.prev)
-                this.prev.addEventListener('click', function () { self.step(-1); });
+                buttonOf.set(this.prev, { widget: this, delta: -1 });
             if (this.next)
-                this.next.addEventListener('click', function () { self.step(1); });
+                buttonOf.set(this.next, { widget: this, delta: 1 });
         }
-        if (this.autoplays()) {
-            if (o.pauseOnHover) {
-                this.element.addEventListener('mouseenter', function () {
-                    self.hovered = true;
-                    self.stopAutoplay();
-                });
-                this.element.addEventListener('mouseleave', function () {
-                    self.hovered = false;
-                    self.scheduleAutoplay();
-                });
-            }
-            this.scheduleAutoplay();
+        this.scheduleAutoplay();
+    };
+
+    // The page has laid the first panel out (and again whenever its size
+    // changes, as pictures arrive): the content becomes the view and the
+    // panels line up in it. As blocks, panels are as wide as the content;
+    // in a row they would shrink to their text, so they keep that width.
+    Widget.prototype.sized = function (width, height) {
+        var o = this.o;
+        var c = this.content.style;
+        if (!this.lined) {
+            this.lined = true;
+            c.display = 'flex';
+            c.flexDirection = o.effect === 'scrollx' ? 'row' : 'column';
+            c.alignItems = 'flex-start';
+            c.overflow = 'hidden';
+            c.boxSizing = 'border-box';
+            if (o.viewSize[0])
+                c.width = o.viewSize[0] + 'px';
+            if (o.viewSize[1])
+                c.height = o.viewSize[1] + 'px';
+            this.panels.forEach(function (panel) {
+                panel.style.flex = 'none';
+                panel.style.boxSizing = 'border-box';
+                panel.style.width = width + 'px';
+            });
         }
+        if (o.effect === 'scrolly' && !o.viewSize[1])
+            c.height = o.steps * height + 'px';
     };
 
     Widget.prototype.autoplays = function () {
@@ -266,8 +250,27 @@
         this.hoverTimer = 0;
     };
 
+    Widget.prototype.pointerOnTrigger = function (k) {
+        var self = this;
+        this.clearHover();
+        if (this.o.triggerType !== 'mouse')
+            return;
+        this.hoverTimer = setTimeout(function () {
+            self.hoverTimer = 0;
+            self.chosen(k, false);
+        }, HOVER_DELAY);
+    };
+
+    Widget.prototype.pointerOnWidget = function (on) {
+        if (!this.o.pauseOnHover)
+            return;
+        this.hovered = on;
+        this.scheduleAutoplay();
+    };
+
     // A trigger was clicked (`click`) or hovered.
     Widget.prototype.chosen = function (k, click) {
+        this.clearHover();
         if (k >= this.pages)
             return;
         if (this.o.multiple) {
@@ -303,15 +306,13 @@
         this.show();
     };
 
-    Widget.prototype.stopAutoplay = function () {
+    // (Re)starts the wait for the next autoplay step, unless the pointer
+    // holds the widget.
+    Widget.prototype.scheduleAutoplay = function () {
+        var self = this;
         if (this.timer)
             clearTimeout(this.timer);
         this.timer = 0;
-    };
-
-    Widget.prototype.scheduleAutoplay = function () {
-        var self = this;
-        this.stopAutoplay();
         if (!this.autoplays() || this.hovered)
             return;
         this.timer = setTimeout(function () {
@@ -332,48 +333,13 @@
         this.panels.forEach(function (panel) { panel.style.transition = t; });
     };
 
-    // The content element becomes the view; its panels stand in a row (or
-    // a column) and all move together.
-    Widget.prototype.startScroll = function () {
-        var self = this;
-        var c = this.content.style;
-        c.display = 'flex';
-        c.flexDirection = this.o.effect === 'scrollx' ? 'row' : 'column';
-        c.alignItems = 'flex-start';
-        c.overflow = 'hidden';
-        c.boxSizing = 'border-box';
-        this.panels.forEach(function (panel, k) {
-            panel.style.flex = 'none';
-            panel.style.boxSizing = 'border-box';
-            panel.style.width = self.panelWidths[k] + 'px';
-        });
-        this.sizeView();
-        // Pictures usually arrive after the start, and a panel measured
-        // without them is too low: measure again as they come, once a frame.
-        if (this.o.viewSize[1] && this.o.effect === 'scrollx')
+    function setClass(element, names, on) {
+        if (!element)
             return;
-        var pending = false;
-        this.content.addEventListener('load', function () {
-            if (pending)
-                return;
-            pending = true;
-            requestAnimationFrame(function () {
-                pending = false;
-                self.measureHeights();
-                self.sizeView();
-                self.show();
-            });
-        }, true);
-    };
-
-    Widget.prototype.sizeView = function () {
-        this.content.style.width = this.viewWidth + 'px';
-        this.content.style.height = this.viewHeight + 'px';
-    };
-
-    function setClass(element, cls, on) {
-        if (element && element.classList.contains(cls) !== on)
-            element.classList.toggle(cls, on);
+        names.forEach(function (name) {
+            if (element.classList.contains(name) !== on)
+                element.classList.toggle(name, on);
+        });
     }
 
     // Shows the current state: trigger classes, panels, buttons.
@@ -385,7 +351,9 @@
             setClass(trigger, o.activeTriggerCls, open.indexOf(k) >= 0);
         });
         if (this.scrolls) {
-            var shift = (o.effect === 'scrollx' ? 'translateX(' : 'translateY(') + -this.index * this.shift + 'px)';
+            // A percentage moves each panel by its own size, so the move
+            // needs no measuring.
+            var shift = (o.effect === 'scrollx' ? 'translateX(' : 'translateY(') + -this.index * o.steps * 100 + '%)';
             this.panels.forEach(function (panel) { panel.style.transform = shift; });
         } else if (this.fades) {
             // The shown panel stays in the flow; the others lie over it,
@@ -410,11 +378,66 @@
         }
     };
 
+    // The parts of the live widgets. One set of listeners on the document
+    // serves them all: a page of hundreds of widgets starts without adding
+    // listeners to each of their parts.
+    var widgetOf = new WeakMap();    // widget element -> Widget
+    var triggerOf = new WeakMap();   // trigger -> { widget, index }
+    var buttonOf = new WeakMap();    // prev/next button -> { widget, delta }
+    var sizedOf = new WeakMap();     // first panel of a scrolling widget -> Widget
+
+    var sizes = new ResizeObserver(function (entries) {
+        entries.forEach(function (entry) {
+            var box = entry.borderBoxSize[0];
+            sizedOf.get(entry.target).sized(box.inlineSize, box.blockSize);
+        });
+    });
+
+    // Calls `fn(element)` for `target` and each element above it.
+    function upFrom(target, fn) {
+        for (var e = target; e && e.nodeType === Node.ELEMENT_NODE; e = e.parentElement)
+            fn(e);
+    }
+
+    function listen() {
+        document.addEventListener('click', function (event) {
+            upFrom(event.target, function (e) {
+                var t = triggerOf.get(e);
+                if (t)
+                    t.widget.chosen(t.index, true);
+                var b = buttonOf.get(e);
+                if (b)
+                    b.widget.step(b.delta);
+            });
+        }, true);
+        // mouseover and mouseout seen from an element, with the element the
+        // pointer comes from or goes to outside it, are its enter and leave.
+        var crossing = function (on) {
+            return function (event) {
+                var other = event.relatedTarget;
+                upFrom(event.target, function (e) {
+                    if (other && e.contains(other))
+                        return;
+                    var t = triggerOf.get(e);
+                    if (t && on)
+                        t.widget.pointerOnTrigger(t.index);
+                    else if (t)
+                        t.widget.clearHover();
+                    var w = widgetOf.get(e);
+                    if (w)
+                        w.pointerOnWidget(on);
+                });
+            };
+        };
+        document.addEventListener('mouseover', crossing(true), true);
+        document.addEventListener('mouseout', crossing(false), true);
+    }
+
     function start() {
         var began = performance.now();
-        summary.started = true;
         if (document.documentElement.getAttribute('data-ravik-page-widgets') === 'own') {
             summary.pageRuntime = true;
+            summary.started = true;
             return;
         }
         var found = Array.prototype.slice.call(document.getElementsByClassName('J_TWidget'));
@@ -438,11 +461,24 @@
             }
             widgets.push(new Widget(element, type, o, content));
         });
-        ['unhide', 'inspect', 'reveal', 'measure', 'start'].forEach(function (round) {
-            widgets.forEach(function (w) { w[round](); });
+        // A widget that fails on the way (a fault of ours, or a page that
+        // pulls the ground from under it) is dropped; the others go on.
+        ['unhide', 'inspect', 'start'].forEach(function (round) {
+            widgets = widgets.filter(function (w) {
+                try {
+                    w[round]();
+                    return true;
+                } catch (e) {
+                    console.error('[Ravik] 挂件 ' + w.type + ' 未能启动：' + e);
+                    return false;
+                }
+            });
         });
+        if (widgets.length)
+            listen();
         summary.alive = widgets.length;
         summary.startMs = performance.now() - began;
+        summary.started = true;
     }
 
     if (document.readyState === 'loading')

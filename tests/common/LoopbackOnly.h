@@ -1,7 +1,7 @@
 #pragma once
-// These machines have no name service: every remote host a page names would
-// add seconds of waiting to a load. Benchmarks let only the loopback address
-// be reached, on every side they compare.
+// These machines have no name service: a remote host would hold every load
+// for seconds. Tests and benchmarks of the embedded browser let only the
+// loopback address be reached.
 #include <QWebEngineUrlRequestInterceptor>
 
 class LoopbackOnly : public QWebEngineUrlRequestInterceptor {
