@@ -20,12 +20,24 @@
     // Deeper nesting than any real option set; it keeps a hostile text from
     // exhausting the stack.
     var MAX_DEPTH = 32;
-    // Sticky patterns, matched where reading stands.
-    var IDENTIFIER = /[\p{L}\p{Nl}$_][\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]*/uy;
-    var IDENT_PART = /[\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]/u;
-    var SPACE = /(?:\s|\/\/[^\n\r]*|\/\*[\s\S]*?\*\/)*/y;
+    // Reading goes by character codes and allocates nothing until it has
+    // a value: hundreds of widgets start with the page. Names are almost
+    // always ASCII; the Unicode name patterns take milliseconds to build,
+    // so they are built only when a name goes beyond ASCII.
     var NUMBER = /([-+]?)(?:0[xX]([0-9a-fA-F]+)|((?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?))/y;
-    var PLAIN = /[^'"\\\n\r]+/y;   // a run of string characters without escapes
+    var unicodeIdentifier = null;
+    var unicodeIdentPart = null;
+
+    function isSpace(c) {
+        return c === 32 || (c >= 9 && c <= 13) || c === 0xa0 || c === 0x1680 || (c >= 0x2000 && c <= 0x200a) ||
+               c === 0x2028 || c === 0x2029 || c === 0x202f || c === 0x205f || c === 0x3000 || c === 0xfeff;
+    }
+    function isAsciiNameStart(c) {
+        return (c >= 97 && c <= 122) || (c >= 65 && c <= 90) || c === 36 || c === 95;
+    }
+    function isAsciiNamePart(c) {
+        return isAsciiNameStart(c) || (c >= 48 && c <= 57);
+    }
     var SIMPLE_ESCAPES = { n: '\n', t: '\t', r: '\r', b: '\b', f: '\f', v: '\v', 0: '\0' };
     var WORDS = { 'true': true, 'false': false, 'null': null, 'undefined': undefined };
 
@@ -51,17 +63,23 @@
 
     // Skips white space and comments.
     Reader.prototype.skipSpace = function () {
-        this.pos = this.match(SPACE).length + this.pos;
-        if (this.text.startsWith('/*', this.pos))
-            this.fail('注释没有结束');
-    };
-
-    // The text `pattern` matches where reading stands ('' for none); does
-    // not move.
-    Reader.prototype.match = function (pattern) {
-        pattern.lastIndex = this.pos;
-        var m = pattern.exec(this.text);
-        return m ? m[0] : '';
+        var t = this.text;
+        for (;;) {
+            var c = t.charCodeAt(this.pos);
+            if (isSpace(c)) {
+                ++this.pos;
+            } else if (c === 47 && t.charCodeAt(this.pos + 1) === 47) {   // line comment
+                while (this.pos < t.length && t[this.pos] !== '\n' && t[this.pos] !== '\r')
+                    ++this.pos;
+            } else if (c === 47 && t.charCodeAt(this.pos + 1) === 42) {   // block comment
+                var end = t.indexOf('*/', this.pos + 2);
+                if (end < 0)
+                    this.fail('注释没有结束');
+                this.pos = end + 2;
+            } else {
+                return;
+            }
+        }
     };
 
     Reader.prototype.value = function (depth) {
@@ -87,9 +105,33 @@
 
     // A name as a bare key may spell it, or null when none starts here.
     Reader.prototype.identifier = function () {
-        var word = this.match(IDENTIFIER);
-        this.pos += word.length;
-        return word || null;
+        var t = this.text;
+        var end = this.pos;
+        if (isAsciiNameStart(t.charCodeAt(end))) {
+            while (isAsciiNamePart(t.charCodeAt(end)))
+                ++end;
+        }
+        if (t.charCodeAt(end) > 127) {
+            unicodeIdentifier = unicodeIdentifier ||
+                /[\p{L}\p{Nl}$_][\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]*/uy;
+            unicodeIdentifier.lastIndex = this.pos;
+            var m = unicodeIdentifier.exec(t);
+            end = m ? this.pos + m[0].length : this.pos;
+        }
+        if (end === this.pos)
+            return null;
+        var word = t.slice(this.pos, end);
+        this.pos = end;
+        return word;
+    };
+
+    // Whether the character at `pos` may continue a name.
+    Reader.prototype.namePartAt = function (pos) {
+        var c = this.text.charCodeAt(pos);
+        if (c <= 127)
+            return isAsciiNamePart(c);
+        unicodeIdentPart = unicodeIdentPart || /[\p{L}\p{Nl}\p{Mn}\p{Mc}\p{Nd}\p{Pc}$_\u200c\u200d]/u;
+        return unicodeIdentPart.test(this.text.charAt(pos));
     };
 
     Reader.prototype.string = function () {
@@ -99,10 +141,12 @@
         for (;;) {
             if (this.pos >= t.length)
                 this.fail('字符串没有结束');
-            var run = this.match(PLAIN);
-            if (run) {
-                out += run;
-                this.pos += run.length;
+            var end = this.pos;
+            for (var c0 = t.charCodeAt(end); end < t.length && c0 !== 39 && c0 !== 34 && c0 !== 92 && c0 !== 10 &&
+                 c0 !== 13; c0 = t.charCodeAt(++end)) {}
+            if (end > this.pos) {   // a run without quotes, escapes or line ends
+                out += t.slice(this.pos, end);
+                this.pos = end;
                 continue;
             }
             var c = t[this.pos++];
@@ -155,7 +199,7 @@
         if (!m)
             this.unexpected();
         this.pos += m[0].length;
-        if (this.pos < this.text.length && IDENT_PART.test(this.text[this.pos]))
+        if (this.pos < this.text.length && this.namePartAt(this.pos))
             this.unexpected();
         var n = m[2] !== undefined ? parseInt(m[2], 16) : parseFloat(m[3]);
         return m[1] === '-' ? -n : n;

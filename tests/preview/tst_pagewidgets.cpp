@@ -191,9 +191,9 @@ private slots:
         QTest::newRow("quotes, bare keys, numbers, trailing comma")
             << "{navCls:'n', \"effect\":'fade', autoplay:false, interval:.5, steps:+2, n:-0x10, 1:2e1,}"
             << "{\"1\":20,\"navCls\":\"n\",\"effect\":\"fade\",\"autoplay\":false,\"interval\":0.5,\"steps\":2,\"n\":-16}";
-        QTest::newRow("escapes, comments, nesting")
-            << "/* c */ { s:'it\\'s \\u4e2d\\x41\\n\\q', // note\n a:[1, \"b\", [true, null],], o:{} }"
-            << "{\"s\":\"it's 中A\\nq\",\"a\":[1,\"b\",[true,null]],\"o\":{}}";
+        QTest::newRow("escapes, comments, nesting, names beyond ASCII")
+            << "/* c */ { s:'it\\'s \\u4e2d\\x41\\n\\q', // note\n a:[1, \"b\", [true, null],], o:{}, 名称:'x' }"
+            << "{\"s\":\"it's 中A\\nq\",\"a\":[1,\"b\",[true,null]],\"o\":{},\"名称\":\"x\"}";
         QTest::newRow("nothing") << " \n " << "{}";
         QTest::newRow("__proto__ is an option like any other")
             << "{__proto__:{polluted:1}}" << "{\"__proto__\":{\"polluted\":1}}|clean";
