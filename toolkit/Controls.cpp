@@ -921,6 +921,23 @@ TPoint TControl::CursorPos() const
     return {q.x(), q.y()};
 }
 
+void TControl::ActivateWindowForPress()
+{
+    // A click on an inactive window both activates it and acts: the window
+    // is active before the press is handled, so a control that takes the
+    // focus on a press (and follows the press only once it has it) gets it
+    // at once. Under X the window system's activation arrives only after
+    // the press, and Qt gives no focus inside an inactive window, so the
+    // first click would be lost; Qt's own activation, when it comes, finds
+    // the window active already.
+    QWidget* w = window();
+    if (w == QApplication::activeWindow() || !w->isVisible() || QApplication::activePopupWidget() ||
+        (w->windowFlags() & Qt::WindowDoesNotAcceptFocus) || w->windowType() == Qt::Popup ||
+        w->windowType() == Qt::ToolTip)
+        return;
+    QApplication::setActiveWindow(w);
+}
+
 void TControl::MouseButtonPressed(QMouseEvent* e, bool doubleClick)
 {
     TMouseButton button;
@@ -929,6 +946,7 @@ void TControl::MouseButtonPressed(QMouseEvent* e, bool doubleClick)
         return;
     }
     e->accept();
+    ActivateWindowForPress();
     mouseDown_ = true;
     TShiftState shift = ShiftStateFromQt(e->modifiers(), e->buttons());
     const QPoint pos = e->position().toPoint();

@@ -460,6 +460,7 @@ private:
     void ApplyTabOrder();
     void FontChanged();
     void MouseButtonPressed(QMouseEvent* e, bool doubleClick);
+    void ActivateWindowForPress();
     void PaintBackgroundOnly(QPaintEvent* e);
 
     TAlign align_ = alNone;

@@ -299,6 +299,31 @@ private slots:
         QVERIFY(!sheet->Focused());
     }
 
+    void pressOnAnInactiveWindowActivatesItBeforeTheControlActs()
+    {
+        // A button that follows a press only once it has the focus, as the
+        // widgets' buttons and the selected tab do.
+        struct PressButton : KeyButton {
+            using KeyButton::KeyButton;
+            bool focusedAtPress = false;
+            void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override
+            {
+                SetFocus();
+                focusedAtPress = Focused();
+                KeyButton::MouseDown(button, shift, x, y);
+            }
+        };
+        TForm form;
+        auto* button = new PressButton(&form, &form, QStringLiteral("b"));
+        Activate(&form);
+        TForm other;
+        Activate(&other);
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(button->focusedAtPress);
+        QCOMPARE(QApplication::activeWindow(), &form);
+    }
+
     void failingFocusHandlerIsShownAndFocusStillMoves()
     {
         FakeDialogs dialogs;
