@@ -24,3 +24,9 @@ public:
     EFCreateError(const QString& fileName, const QString& reason)
         : Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason)) {}
 };
+
+// A list asked for an index it does not hold: "List index out of bounds (<index>)".
+class EListError : public Exception {
+public:
+    explicit EListError(int index) : Exception(QStringLiteral("List index out of bounds (%1)").arg(index)) {}
+};

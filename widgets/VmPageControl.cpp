@@ -125,7 +125,7 @@ void TVmTabSheet::SetPageIndex(int value)
                             .arg(value)
                             .arg(last));
     if (value < 0)
-        throw Exception(QStringLiteral("List index out of bounds (%1)").arg(value));
+        throw EListError(value);
     pageControl_->MovePage(this, value);
 }
 
@@ -324,7 +324,9 @@ int TVmPageControl::ActivePageIndex() const
 
 void TVmPageControl::SetActivePageIndex(int index)
 {
-    SetActivePage(index >= 0 && index < PageCount() ? pages_[size_t(index)] : nullptr);
+    if (index < 0 || index >= PageCount())
+        throw EListError(index);
+    SetActivePage(pages_[size_t(index)]);
 }
 
 void TVmPageControl::ChangeActivePage(TVmTabSheet* page)

@@ -80,6 +80,7 @@ public:
     void SetActivePageDefault(TVmTabSheet* page) { activePageDefault_ = page; }
     // -1 without an active page.
     virtual int ActivePageIndex() const;
+    // Activates Pages(index); an index outside the list raises EListError.
     virtual void SetActivePageIndex(int index);
     // While on, only the active page keeps its native window.
     bool SaveResources() const { return saveResources_; }

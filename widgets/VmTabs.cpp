@@ -230,6 +230,16 @@ QString TVmCustomTabControl::StripAccelerator(const QString& line)
     return result;
 }
 
+QChar TVmCustomTabControl::AcceleratorOf(const QString& caption)
+{
+    for (const QString& line : CaptionLines(caption)) {
+        const qsizetype amp = line.indexOf(QLatin1Char('&'));
+        if (amp >= 0 && amp + 1 < line.size() && line[amp + 1] != QLatin1Char('&'))
+            return line[amp + 1];
+    }
+    return {};
+}
+
 namespace {
 // The canvas captions are measured on; measuring needs no visible pixels.
 TCanvas& MeasuringCanvas()
@@ -347,6 +357,9 @@ void TVmCustomTabControl::UpdateLayout()
     regionCache_->Clear();
     RepairFirstVisibleTab(previousFirst);
     RepairTabIndex();
+    // The pass lays the rows out in list order; the selected tab's row goes
+    // back next to the page, or the front card would have a gap under it.
+    RotateRows();
     const TRect display = DisplayRect();
     if (!hasLastDisplayRect_ || display != lastDisplayRect_)
         Realign();
@@ -1038,7 +1051,8 @@ bool TVmCustomTabControl::CMDialogChar(QChar ch, TShiftState shift)
     if (CanFocus()) {
         for (int i = 0; i < tabs_.Count(); ++i) {
             const TVmTabData& t = *tabs_[i];
-            if (!t.Enabled || !t.Visible || !IsAccel(ch, t.Caption))
+            const QChar hot = AcceleratorOf(t.Caption);
+            if (!t.Enabled || !t.Visible || hot.isNull() || hot.toUpper() != ch.toUpper())
                 continue;
             SetFocus();
             if (Focused()) {

@@ -242,6 +242,10 @@ public:
     // A caption line as it is measured and shown: the first '&' dropped
     // ("&&" gives one '&'; a '&' at the very end stays).
     static QString StripAccelerator(const QString& line);
+    // The accelerator of a caption: the character drawn underlined first,
+    // the one after the first '&' of a line when that '&' is single; none
+    // for a caption without one.
+    static QChar AcceleratorOf(const QString& caption);
     static QStringList CaptionLines(const QString& caption);
 
     // -1 when no shown tab lies under the client point.

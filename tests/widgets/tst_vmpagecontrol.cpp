@@ -180,6 +180,10 @@ private slots:
         f.pc->OnChanging = nullptr;
         f.pc->SetActivePageIndex(0);
         QCOMPARE(f.pc->ActivePage(), f.pages[0]);
+        // An index outside the list is the list's error; the page stays.
+        QCOMPARE(MessageOf([&] { f.pc->SetActivePageIndex(3); }), QStringLiteral("List index out of bounds (3)"));
+        QCOMPARE(MessageOf([&] { f.pc->SetActivePageIndex(-1); }), QStringLiteral("List index out of bounds (-1)"));
+        QCOMPARE(f.pc->ActivePage(), f.pages[0]);
     }
 
     void saveResourcesGivesBackHiddenPagesImages()

@@ -259,6 +259,15 @@ private slots:
         QCOMPARE(w.tabs->TabIndex(), 3);
         QCOMPARE(w.log.events,
                  (QStringList{QStringLiteral("changing 3"), QStringLiteral("change 3"), QStringLiteral("click")}));
+
+        // The first single '&' is the accelerator, the one drawn underlined.
+        w.tabs->Tabs()[1]->Caption = QStringLiteral("&x&y");
+        w.tabs->Tabs()[2]->Caption = QStringLiteral("a&&b&z");
+        w.tabs->Tabs()[2]->Enabled = true;
+        QVERIFY(!w.tabs->CMDialogChar(QLatin1Char('y'), ssAlt));
+        QVERIFY(!w.tabs->CMDialogChar(QLatin1Char('z'), ssAlt));
+        QVERIFY(w.tabs->CMDialogChar(QLatin1Char('X'), ssAlt));
+        QCOMPARE(w.tabs->TabIndex(), 1);
     }
 
     void keysFollowTheSequence()

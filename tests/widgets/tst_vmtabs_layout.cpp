@@ -258,6 +258,13 @@ private slots:
         const int k = (rows - 1 - outerRow + 1) % rows;
         for (int i = 0; i < 9; ++i)
             QCOMPARE(tabs.Tabs()[i]->Row, (rowsBefore[size_t(i)] + k) % rows);
+
+        // A relayout keeps the selected row at the page.
+        tabs.SetBounds(0, 0, 241, 200);
+        tabs.UpdateLayout();
+        QCOMPARE(tabs.Tabs()[outer]->Row, 0);
+        QCOMPARE(tabs.Tabs()[outer]->RawRect.Top, frontTop);
+        QCOMPARE(log.events.size(), 2);
     }
 
     void regionCacheKeepsTheNewestUpToItsCapacity()
