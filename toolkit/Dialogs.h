@@ -3,10 +3,13 @@
 // Every message box, save dialog and font dialog goes through TDialogs, so a
 // test installs its own implementation and never waits on a modal window.
 #include <QColor>
+#include <QDialog>
 #include <QFont>
 #include <QString>
 #include <QStringList>
 
+class QComboBox;
+class QFontDialog;
 class QWidget;
 
 enum class TMsgIcon { None, Information, Warning, Error };
@@ -40,7 +43,36 @@ public:
     static void SetInstance(TDialogs* dialogs);
 };
 
-// The real dialogs, built on QMessageBox, QFileDialog and QFontDialog.
+// The font dialog: Qt's choice of family, style, size and effects with the
+// text colour under it, as the desktop's own font dialog offers it: the
+// sixteen classic colours by name and a custom colour.
+class TFontDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFontDialog(QWidget* owner = nullptr);
+
+    // Shows `choice`; a colour that is none of the sixteen becomes the custom one.
+    void SetChoice(const TFontChoice& choice);
+    // What the dialog shows now.
+    TFontChoice Choice() const;
+
+    // The colour list: the sixteen named colours, then "自定义..." which asks
+    // for any colour (the custom one, once chosen, stays on that entry).
+    QComboBox* ColorBox() const { return colorBox_; }
+    QFontDialog* FontPart() const { return fontPart_; }
+
+private:
+    void ColorActivated(int index);
+    void SetCustomColor(const QColor& color);
+
+    QFontDialog* fontPart_;
+    QComboBox* colorBox_;
+    int lastColorIndex_ = 0;
+    QFont given_;   // the font the choice came with
+    QFont shown_;   // the same as the font part first showed it
+};
+
+// The real dialogs, built on QMessageBox, QFileDialog and TFontDialog.
 class TQtDialogs : public TDialogs {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon) override;

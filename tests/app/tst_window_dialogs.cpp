@@ -3,41 +3,56 @@
 #include "Dialogs.h"
 #include "Startup.h"
 #include "TestMain.h"
+#include "Unitravik.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFontDialog>
 #include <QRegularExpression>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTranslator>
 
 namespace {
+// Runs `act` on the next modal dialog other than `outer` that comes up; a
+// dialog that has not come after a while is given up on.
+void OnNextModal(const std::function<void(QDialog*)>& act, QWidget* outer = nullptr)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(20);
+    auto* deadline = new QElapsedTimer;
+    deadline->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        const bool found = dialog && dialog != outer;
+        if (!found && deadline->elapsed() < 15000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete deadline;
+        if (found)
+            act(dialog);
+    });
+    poll->start();
+}
+
 // The captions of every button of the modal dialog that comes up while
 // `open` runs; the dialog is rejected once they are read.
 QStringList ButtonsOfModal(const std::function<void()>& open)
 {
     QStringList captions;
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || seen)
-            return;
-        seen = true;
+    OnNextModal([&](QDialog* dialog) {
         for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {
             if (b->isVisible() && qobject_cast<QDialogButtonBox*>(b->parentWidget()))
                 // Without the accelerator mark, written "保存(&S)" in Chinese.
                 captions << b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)$"))).remove(QLatin1Char('&'));
         }
         dialog->reject();
-    });
-    poll.start();
-    // A dialog that never came would leave `open` waiting: give up after a while.
-    QTimer::singleShot(15000, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->reject();
     });
     open();
     captions.sort();
@@ -89,6 +104,60 @@ private slots:
         const QStringList font = ButtonsOfModal([&] { confirmed = dialogs.ExecuteFont(&owner, choice); });
         QVERIFY(!confirmed);
         QCOMPARE(font, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
+    }
+
+    void fontDialogSetsThePaneFontAndColour()
+    {
+        Tfrmravik window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QColor navy(0, 0, 128);
+
+        // First run: opens on "Tahoma" 11 px, black; a size and a named colour are picked.
+        TFontChoice shown;
+        OnNextModal([&](QDialog* d) {
+            auto* dialog = qobject_cast<TFontDialog*>(d);
+            if (!dialog) {
+                d->reject();
+                QFAIL("the font dialog offers no colour");
+            }
+            shown = dialog->Choice();
+            dialog->FontPart()->setCurrentFont(QFont(QStringLiteral("DejaVu Serif"), 20));
+            dialog->ColorBox()->setCurrentIndex(dialog->ColorBox()->findText(QStringLiteral("藏青色")));
+            dialog->accept();
+        });
+        QTest::mouseClick(window.vmbtbtn2, Qt::LeftButton);
+        QCOMPARE(shown.font.pixelSize(), 11);
+        QCOMPARE(shown.color, QColor(Qt::black));
+        QCOMPARE(window.redt1->font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(window.redt1->font().pointSize(), 20);
+        QCOMPARE(window.redt1->palette().color(QPalette::Text), navy);
+
+        // Second run: opens on that choice; a custom colour is picked in the
+        // colour dialog, then the font dialog is cancelled: nothing changes.
+        QColor custom;
+        OnNextModal([&](QDialog* d) {
+            auto* dialog = qobject_cast<TFontDialog*>(d);
+            if (!dialog) {
+                d->reject();
+                QFAIL("the font dialog offers no colour");
+            }
+            QCOMPARE(dialog->ColorBox()->currentText(), QStringLiteral("藏青色"));
+            OnNextModal(
+                [](QDialog* colors) {
+                    qobject_cast<QColorDialog*>(colors)->setCurrentColor(QColor(1, 2, 3));
+                    colors->accept();
+                },
+                dialog);
+            dialog->ColorBox()->setFocus();
+            QTest::keyClick(dialog->ColorBox(), Qt::Key_End);   // "自定义..."
+            custom = dialog->Choice().color;
+            dialog->reject();
+        });
+        QTest::mouseClick(window.vmbtbtn2, Qt::LeftButton);
+        QCOMPARE(custom, QColor(1, 2, 3));
+        QCOMPARE(window.redt1->palette().color(QPalette::Text), navy);
+        QCOMPARE(window.redt1->font().pointSize(), 20);
     }
 };
 
