@@ -136,6 +136,7 @@ Tfrmravik::Tfrmravik(TComponent* owner) : TForm(owner)
     // A single border with system menu, minimise and maximise boxes.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    SetBorderStyle(bsSingle);
     SetColor(clBtnFace);
     // Plain Qt children (labels, radio buttons) draw on the same face.
     QPalette palette = this->palette();

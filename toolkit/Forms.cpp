@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Exception.h"
+#include "WindowManagerHints.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -143,6 +145,55 @@ void TCustomForm::SetActiveControl(QWidget* control)
     control->setFocus(Qt::OtherFocusReason);
 }
 
+void TCustomForm::SetBorderStyle(TFormBorderStyle value)
+{
+    if (borderStyle_ == value)
+        return;
+    borderStyle_ = value;
+    if (testAttribute(Qt::WA_WState_Created))
+        ApplyBorderHints();
+}
+
+void TCustomForm::SetBounds(int left, int top, int width, int height)
+{
+    designedSize_ = QSize(std::max(0, width), std::max(0, height));
+    TControl::SetBounds(left, top, width, height);
+}
+
+void TCustomForm::ApplyBorderHints()
+{
+    // A sizeable border is what Qt tells the window manager anyway.
+    if (borderStyle_ == bsSingle)
+        SetSingleBorderHints(this);
+}
+
+void TCustomForm::resizeEvent(QResizeEvent* e)
+{
+    TControl::resizeEvent(e);
+    // A window manager that offers maximising only with resizing also lets
+    // the user drag the border: a size that came from outside is undone once
+    // the window has settled, unless the window is maximised by then (the
+    // state may follow its size change).
+    if (borderStyle_ != bsSingle || !e->spontaneous())
+        return;
+    if (!keepSizeTimer_) {
+        keepSizeTimer_ = new QTimer(this);
+        keepSizeTimer_->setSingleShot(true);
+        keepSizeTimer_->setInterval(200);
+        connect(keepSizeTimer_, &QTimer::timeout, this, [this] { KeepDesignedSize(); });
+    }
+    keepSizeTimer_->start();
+}
+
+void TCustomForm::KeepDesignedSize()
+{
+    if (borderStyle_ != bsSingle || !isVisible() ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) ||
+        size() == designedSize_)
+        return;
+    resize(designedSize_);
+}
+
 void TCustomForm::SetModalResult(TModalResult value)
 {
     modalResult_ = value;
@@ -210,6 +261,8 @@ void TCustomForm::showEvent(QShowEvent* e)
     TControl::showEvent(e);
     if (e->spontaneous())
         return;
+    // Before the window is mapped: the window manager reads the hints then.
+    ApplyBorderHints();
     visible_ = true;
     if (OnShow)
         OnShow(this);

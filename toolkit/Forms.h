@@ -31,6 +31,10 @@ constexpr TModalResult mrYesToAll = 10;
 constexpr TModalResult mrClose = 11;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+// bsSizeable: the user may size the window by its border; bsSingle: a
+// fixed border, the window keeps the size code gives it except while
+// maximised (or minimised).
+enum TFormBorderStyle { bsSingle, bsSizeable };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
@@ -47,6 +51,11 @@ public:
     // focus when the form is activated. nullptr takes the focus away from
     // the form's widgets.
     void SetActiveControl(QWidget* control);
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle value);
+    // Records the size code gives the window: the size a single border keeps.
+    void SetBounds(int left, int top, int width, int height) override;
 
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult value);
@@ -85,6 +94,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     friend class TFormKeyRouter;
@@ -92,12 +102,17 @@ private:
     // of this form; true when the form consumed it.
     bool RouteKey(QWidget* target, QKeyEvent* e);
     void SelectNextSibling(QWidget* current, bool forward);
+    void ApplyBorderHints();
+    void KeepDesignedSize();
 
     QPointer<QWidget> activeControl_;
     QPointer<QWidget> lastFocus_;
     class QEventLoop* modalLoop_ = nullptr;
     TModalResult modalResult_ = mrNone;
     bool inModal_ = false;
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    QSize designedSize_;
+    class QTimer* keepSizeTimer_ = nullptr;
 };
 
 class TForm : public TCustomForm {
