@@ -41,10 +41,12 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name, int length)
 
 void SetSingleBorderHints(QWidget* window)
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !window || !window->isWindow())
+    if (!window || !window->isWindow() || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    xcb_connection_t* connection = x11->connection();
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
     static const char kName[] = "_MOTIF_WM_HINTS";
     const xcb_atom_t atom = Atom(connection, kName, int(sizeof kName - 1));
     if (atom == XCB_ATOM_NONE)
