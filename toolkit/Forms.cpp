@@ -150,8 +150,7 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle value)
     if (borderStyle_ == value)
         return;
     borderStyle_ = value;
-    if (testAttribute(Qt::WA_WState_Created))
-        ApplyBorderHints();
+    ApplyBorderHints();
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height)
@@ -163,7 +162,7 @@ void TCustomForm::SetBounds(int left, int top, int width, int height)
 void TCustomForm::ApplyBorderHints()
 {
     // A sizeable border is what Qt tells the window manager anyway.
-    if (borderStyle_ == bsSingle)
+    if (borderStyle_ == bsSingle && internalWinId())
         SetSingleBorderHints(this);
 }
 
@@ -284,6 +283,11 @@ bool TCustomForm::event(QEvent* e)
         OnActivate(this);
     else if (e->type() == QEvent::WindowDeactivate && OnDeactivate)
         OnDeactivate(this);
+    else if (e->type() == QEvent::WinIdChange && internalWinId())
+        // Qt makes the native window anew when the first OpenGL child (the
+        // preview's browser) is shown; the new one needs the hints again
+        // before it is mapped.
+        ApplyBorderHints();
     return TControl::event(e);
 }
 

@@ -1,0 +1,275 @@
+// The main road through the real program, on an X server of its own and with
+// real input, as a user meets it. RAVIK_E2E_WM=openbox runs it under a window
+// manager, anything else without one; RAVIK_PROGRAM names the program.
+//
+// Places are client coordinates of the main window, whose layout is fixed:
+// the side bar is 87 pixels wide and the find panel sits at (720, 96).
+#include "Desktop.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+const QString kTitle = QStringLiteral("Velmaro");
+const QSize kNormalSize(1116, 591);
+
+const QPoint kFindButton(42, 315);        // "查找替换"
+const QPoint kFormatButton(43, 233);      // "格式阅读"
+const QPoint kTmall(30, 116);             // "天猫"
+const QPoint kCodeTab(130, 12);           // "  自定义代码  "
+const QPoint kPreviewTab(226, 12);        // "实时预览"
+const QPoint kCodePane(400, 300);
+const QPoint kInFindPanel(730, 225);      // the find panel's page, clear of its controls
+const QPoint kFindPanelClose(1092, 105);
+const QPoint kFindText(903, 161);
+const QPoint kFindNext(1044, 161);        // "查找"
+const QPoint kReplaceText(903, 201);
+const QPoint kReplaceAll(1044, 201);      // "全部替换"
+const QPoint kInPreview(150, 80);         // under the fragment's fixed block
+const QPoint kPaneFrame(88, 300);         // the code pane's left frame line
+const QRect kPaneArea(90, 30, 1010, 550);
+
+// One line of decoration code as shops paste it: a block that stays in view
+// wherever the storefront puts it, then banners with remote images.
+QString Fragment()
+{
+    QString html = QStringLiteral(
+        "<div style=\"position:fixed;left:0;top:0;width:240px;height:120px;background:#ff00ff;z-index:99999\"></div>");
+    for (int n = 0; html.size() < 20000; ++n)
+        html += QStringLiteral("<div style=\"width:750px;margin:0 auto;\"><a href=\"https://example.com/item?id=%1\">"
+                               "<img src=\"https://img.example.com/i1/%1.jpg\" style=\"width:750px\"/></a>"
+                               "<span style=\"color:#ff4400\">新品上市 SALE %1</span></div>")
+                    .arg(n);
+    return html;
+}
+
+bool UnderWindowManager()
+{
+    return qgetenv("RAVIK_E2E_WM") == "openbox";
+}
+
+QString Program()
+{
+    return QString::fromLocal8Bit(qgetenv("RAVIK_PROGRAM"));
+}
+
+bool AnyPixel(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test)
+{
+    for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
+        for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
+            if (test(image.pixel(x, y)))
+                return true;
+    return false;
+}
+}
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private:
+    QRgb Pixel(Desktop& desktop, QPoint p)
+    {
+        const QImage image = desktop.Grab();
+        return image.valid(p) ? image.pixel(p) : 0;
+    }
+
+    // The code page is on screen, painted: its frame dark, its inside white.
+    bool CodePageShown(Desktop& desktop)
+    {
+        const QImage image = desktop.Grab();
+        return image.valid(kPaneFrame) && image.valid(kInFindPanel) &&
+               IsColour(image.pixel(kPaneFrame), 0, 0, 0, 64) && IsColour(image.pixel(kInFindPanel), 255, 255, 255);
+    }
+
+    // Waits for a dialog of the program to come up with the keyboard; 0 if none did.
+    unsigned DialogWithFocus(Desktop& desktop, const QString& what)
+    {
+        unsigned dialog = 0;
+        desktop.WaitUntil(
+            [&] {
+                const QList<unsigned> others = desktop.OtherWindows();
+                dialog = others.isEmpty() ? 0 : others.constLast();
+                return dialog && desktop.HasFocus(dialog);
+            },
+            what);
+        return dialog;
+    }
+
+    // A message box comes up; Enter answers it.
+    bool AnswerMessage(Desktop& desktop, const QString& what)
+    {
+        const unsigned box = DialogWithFocus(desktop, what);
+        if (!box || desktop.Title(box) != QLatin1String("ravik"))
+            return false;
+        desktop.Keys(QStringLiteral("Return"));
+        return desktop.WaitUntil([&] { return desktop.OtherWindows().isEmpty(); }, what + QStringLiteral("-answered"));
+    }
+
+private slots:
+    void mainRoad()
+    {
+        Desktop desktop(UnderWindowManager());
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        QVERIFY(desktop.Start(Program(), kTitle));
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+
+        // The very first input: "查找替换" shows the find panel; its close button hides it.
+        desktop.Click(kFindButton);
+        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInFindPanel), 240, 240, 240); }, "find-shown"));
+        desktop.Click(kFindPanelClose);
+        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInFindPanel), 255, 255, 255); }, "find-closed"));
+
+        // Paste a fragment; one space typed gives five.
+        const QString fragment = Fragment();
+        desktop.SetClipboard(fragment);
+        desktop.Click(kCodePane);
+        desktop.Keys(QStringLiteral("ctrl+v space ctrl+a ctrl+c"));
+        const QString code = fragment + QStringLiteral("     ");
+        QVERIFY(desktop.WaitUntil([&] { return desktop.Clipboard() == code; }, "pasted"));
+
+        // "天猫", then the live preview writes the cache page and shows the fragment.
+        desktop.Click(kTmall);
+        desktop.Click(kPreviewTab);
+        QFile cache(desktop.WorkDir() + QStringLiteral("/files/cache.html"));
+        QVERIFY(desktop.WaitUntil(
+            [&] {
+                cache.close();
+                const QByteArray page = cache.open(QIODevice::ReadOnly) ? cache.readAll() : QByteArray();
+                return page.contains("mudan.example.net") && page.contains("SALE 0</span>") &&
+                       page.contains("</div>     </div>");
+            },
+            "cache-page"));
+        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInPreview), 255, 0, 255, 8); }, "preview", 60000));
+
+        // Back to the code; "格式阅读" colours its tags.
+        desktop.Click(kCodeTab);
+        QVERIFY(desktop.WaitUntil([&] { return !IsColour(Pixel(desktop, kInPreview), 255, 0, 255, 8); }, "code-page"));
+        desktop.Click(kFormatButton);
+        desktop.Click(kCodePane);   // formatting selects all: a click shows the colours
+        QVERIFY(desktop.WaitUntil(
+            [&] {
+                return AnyPixel(desktop.Grab(), kPaneArea,
+                                [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80; });
+            },
+            "formatted"));
+
+        // Find a text that is not there, then replace all; Enter answers each message.
+        desktop.Click(kFindButton);
+        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInFindPanel), 240, 240, 240); }, "find-again"));
+        desktop.Click(kFindText);
+        desktop.Type(QStringLiteral("NOSUCHTEXT"));
+        desktop.Click(kFindNext);
+        QVERIFY(AnswerMessage(desktop, QStringLiteral("not-found")));
+        desktop.Click(kFindText);
+        desktop.Keys(QStringLiteral("ctrl+a"));
+        desktop.Type(QStringLiteral("SALE"));
+        desktop.Click(kReplaceText);
+        desktop.Type(QStringLiteral("DEAL"));
+        desktop.Click(kReplaceAll);
+        QVERIFY(AnswerMessage(desktop, QStringLiteral("replaced")));
+        desktop.Click(kCodePane);
+        desktop.Keys(QStringLiteral("ctrl+a ctrl+c"));
+        QVERIFY(desktop.WaitUntil(
+            [&] {
+                const QString text = desktop.Clipboard();
+                return text.contains(QStringLiteral("新品上市 DEAL 0")) && !text.contains(QStringLiteral("SALE"));
+            },
+            "replaced-text"));
+
+        // Save as from the context menu and the real file dialog, by keys;
+        // ".txt" is appended and the file is rich text.
+        desktop.Click(kCodePane, 3);
+        desktop.Keys(QStringLiteral("Down Down Down Down Down Return"));   // "另存为"
+        QVERIFY(DialogWithFocus(desktop, QStringLiteral("save-dialog")));
+        desktop.Type(desktop.WorkDir() + QStringLiteral("/saved"));
+        desktop.Keys(QStringLiteral("Return"));
+        const QString saved = desktop.WorkDir() + QStringLiteral("/saved.txt");
+        QVERIFY(desktop.WaitUntil([&] { return QFile(saved).size() > 0 && desktop.OtherWindows().isEmpty(); }, "saved"));
+        QProcess unrtf;
+        unrtf.start(QStringLiteral("unrtf"), {QStringLiteral("--text"), saved});
+        QVERIFY(unrtf.waitForFinished(10000));
+        QVERIFY(unrtf.readAllStandardOutput().contains("DEAL 0"));
+
+        // The window closes and the program ends cleanly.
+        if (UnderWindowManager())
+            desktop.Keys(QStringLiteral("alt+F4"));
+        else
+            desktop.CloseMainWindow();
+        QVERIFY(desktop.Program().waitForFinished(15000));
+        QCOMPARE(desktop.Program().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(desktop.Program().exitCode(), 0);
+    }
+
+    void fixedBorderStillMaximises()
+    {
+        if (!UnderWindowManager())
+            QSKIP("needs a window manager");
+        Desktop desktop(true);
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        QVERIFY(desktop.Start(Program(), kTitle));
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+
+        // Qt makes the window anew when the preview's browser first shows;
+        // what follows holds for the new one.
+        const unsigned first = desktop.MainWindow();
+        desktop.Click(kPreviewTab);
+        QVERIFY(desktop.WaitUntil([&] { return !desktop.Geometry().isEmpty() && desktop.MainWindow() != first; },
+                                  "window-made-anew"));
+        desktop.Click(kCodeTab);
+        const unsigned window = desktop.MainWindow();
+
+        // The window manager is told: no resize handles, a maximise box. It
+        // offers maximising (openbox only together with resizing).
+        const QList<unsigned> motif = desktop.Property(window, "_MOTIF_WM_HINTS");
+        QVERIFY(motif.size() >= 3);
+        QVERIFY(!(motif[2] & 0x04) && (motif[2] & 0x40));
+        QStringList allowed;
+        for (unsigned atom : desktop.Property(window, "_NET_WM_ALLOWED_ACTIONS"))
+            allowed << desktop.AtomName(atom);
+        QVERIFY(allowed.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE_HORZ")));
+        QVERIFY(allowed.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE_VERT")));
+
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "code-page"));
+        const QImage normal = desktop.Grab();
+        QCOMPARE(normal.size(), kNormalSize);
+
+        // Dragging the frame's corner sizes the window for a moment; it springs back.
+        const QList<unsigned> frame = desktop.Property(window, "_NET_FRAME_EXTENTS");   // left, right, top, bottom
+        QCOMPARE(frame.size(), 4);
+        const QPoint corner(kNormalSize.width() - 1, kNormalSize.height() + int(frame[3]) / 2);
+        desktop.MoveTo(corner);
+        desktop.ButtonDown();
+        int widest = 0;
+        for (int step = 1; step <= 8; ++step) {
+            desktop.MoveTo(corner + QPoint(10 * step, 10 * step));
+            widest = std::max(widest, desktop.Geometry().width());
+        }
+        desktop.ButtonUp();
+        QVERIFY(widest > kNormalSize.width());
+        QVERIFY(desktop.WaitUntil([&] { return desktop.Geometry().size() == kNormalSize; }, "sprung-back"));
+
+        // A double click on the title bar maximises: the page control and the
+        // code pane take the room, the side bar keeps its width.
+        const QPoint titleBar(300, -int(frame[2]) / 2);
+        desktop.Click(titleBar, 1, 2);
+        QVERIFY(desktop.WaitUntil([&] { return desktop.Geometry().width() > kNormalSize.width() + 100; }, "maximised"));
+        QVERIFY(desktop.Holds([&] { return desktop.Geometry().width() > kNormalSize.width() + 100; }, 600));
+        // Below the tabs, which the pointer may have left hot.
+        const QRect sideBar(0, 30, 100, 270);
+        const QRect normalRightEdge(kNormalSize.width() - 12, 60, 12, 200);
+        QVERIFY(desktop.WaitUntil(
+            [&] {
+                const QImage big = desktop.Grab();
+                const QRect bigRightEdge = normalRightEdge.translated(big.width() - kNormalSize.width(), 0);
+                return big.copy(sideBar) == normal.copy(sideBar) &&
+                       big.copy(bigRightEdge) == normal.copy(normalRightEdge);
+            },
+            "maximised-layout"));
+
+        // Another double click restores 1116 x 591.
+        desktop.Click(titleBar, 1, 2);
+        QVERIFY(desktop.WaitUntil([&] { return desktop.Geometry().size() == kNormalSize; }, "restored"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
