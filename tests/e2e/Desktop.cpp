@@ -237,6 +237,12 @@ QImage Desktop::Grab()
     return GrabScreen(Geometry());
 }
 
+QRgb Desktop::PixelAt(QPoint client)
+{
+    const QImage image = Grab();
+    return image.valid(client) ? image.pixel(client) : 0;
+}
+
 QImage Desktop::GrabScreen(const QRect& rect)
 {
     const QRect area = rect.intersected(QRect(0, 0, 1280, 1024));
@@ -291,6 +297,11 @@ bool Desktop::WaitUntil(const std::function<bool()>& condition, const QString& w
     if (GrabScreen(QRect(0, 0, 1280, 1024)).save(shot))
         qWarning("waited in vain for %s; the screen is in %s", qPrintable(what), qPrintable(shot));
     return false;
+}
+
+bool Desktop::WaitForColour(QPoint client, QColor colour, const QString& what, int tolerance)
+{
+    return WaitUntil([&] { return IsColour(PixelAt(client), colour, tolerance); }, what);
 }
 
 bool Desktop::Holds(const std::function<bool()>& condition, int ms)

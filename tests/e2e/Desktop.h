@@ -7,6 +7,7 @@
 //
 // Coordinates of Click and Grab are client coordinates of the program's
 // main window, wherever the window manager put it.
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QProcess>
@@ -61,6 +62,8 @@ public:
     QRect Geometry(unsigned window = 0);
     // What the screen shows of the main window's client area now.
     QImage Grab();
+    // The colour the screen shows at a client point (0 when off screen).
+    QRgb PixelAt(QPoint client);
     // 32-bit values (atoms, cardinals) of a window property.
     QList<unsigned> Property(unsigned window, const char* name);
     QString AtomName(unsigned atom);
@@ -69,7 +72,10 @@ public:
     // Lets time pass, the program's event loop with it, until `condition`
     // holds; false after `timeoutMs`. On a timeout the screen is saved as
     // e2e-<what>.png in the current folder for a look.
-    bool WaitUntil(const std::function<bool()>& condition, const QString& what, int timeoutMs = 15000);
+    bool WaitUntil(const std::function<bool()>& condition, const QString& what, int timeoutMs = 30000);
+    // Waits until the screen shows `colour` at a client point, each channel
+    // within `tolerance`.
+    bool WaitForColour(QPoint client, QColor colour, const QString& what, int tolerance = 0);
     // True when `condition` holds all through `ms` (for what must not change).
     bool Holds(const std::function<bool()>& condition, int ms);
 
@@ -94,9 +100,9 @@ private:
     unsigned mainWindow_ = 0;
 };
 
-// The colour of a pixel as (r, g, b) for readable comparisons.
-inline bool IsColour(QRgb pixel, int r, int g, int b, int tolerance = 0)
+// Whether a pixel has `colour`, each channel within `tolerance`.
+inline bool IsColour(QRgb pixel, QColor colour, int tolerance = 0)
 {
-    return std::abs(qRed(pixel) - r) <= tolerance && std::abs(qGreen(pixel) - g) <= tolerance &&
-           std::abs(qBlue(pixel) - b) <= tolerance;
+    return std::abs(qRed(pixel) - colour.red()) <= tolerance && std::abs(qGreen(pixel) - colour.green()) <= tolerance &&
+           std::abs(qBlue(pixel) - colour.blue()) <= tolerance;
 }

@@ -29,6 +29,10 @@ const QPoint kInPreview(150, 80);         // under the fragment's fixed block
 const QPoint kPaneFrame(88, 300);         // the code pane's left frame line
 const QRect kPaneArea(90, 30, 1010, 550);
 
+const QColor kWhite(255, 255, 255);
+const QColor kFace(240, 240, 240);          // the find panel's page
+const QColor kMagenta(255, 0, 255);         // the fragment's fixed block
+
 // One line of decoration code as shops paste it: a block that stays in view
 // wherever the storefront puts it, then banners with remote images.
 QString Fragment()
@@ -66,18 +70,12 @@ bool AnyPixel(const QImage& image, const QRect& area, const std::function<bool(Q
 class TestEndToEnd : public QObject {
     Q_OBJECT
 private:
-    QRgb Pixel(Desktop& desktop, QPoint p)
-    {
-        const QImage image = desktop.Grab();
-        return image.valid(p) ? image.pixel(p) : 0;
-    }
-
     // The code page is on screen, painted: its frame dark, its inside white.
     bool CodePageShown(Desktop& desktop)
     {
         const QImage image = desktop.Grab();
         return image.valid(kPaneFrame) && image.valid(kInFindPanel) &&
-               IsColour(image.pixel(kPaneFrame), 0, 0, 0, 64) && IsColour(image.pixel(kInFindPanel), 255, 255, 255);
+               IsColour(image.pixel(kPaneFrame), Qt::black, 64) && IsColour(image.pixel(kInFindPanel), kWhite);
     }
 
     // Waits for a dialog of the program to come up with the keyboard; 0 if none did.
@@ -114,9 +112,9 @@ private slots:
 
         // The very first input: "查找替换" shows the find panel; its close button hides it.
         desktop.Click(kFindButton);
-        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInFindPanel), 240, 240, 240); }, "find-shown"));
+        QVERIFY(desktop.WaitForColour(kInFindPanel, kFace, "find-shown"));
         desktop.Click(kFindPanelClose);
-        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInFindPanel), 255, 255, 255); }, "find-closed"));
+        QVERIFY(desktop.WaitForColour(kInFindPanel, kWhite, "find-closed"));
 
         // Paste a fragment; one space typed gives five.
         const QString fragment = Fragment();
@@ -138,11 +136,11 @@ private slots:
                        page.contains("</div>     </div>");
             },
             "cache-page"));
-        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInPreview), 255, 0, 255, 8); }, "preview", 60000));
+        QVERIFY(desktop.WaitForColour(kInPreview, kMagenta, "preview", 8));
 
         // Back to the code; "格式阅读" colours its tags.
         desktop.Click(kCodeTab);
-        QVERIFY(desktop.WaitUntil([&] { return !IsColour(Pixel(desktop, kInPreview), 255, 0, 255, 8); }, "code-page"));
+        QVERIFY(desktop.WaitUntil([&] { return !IsColour(desktop.PixelAt(kInPreview), kMagenta, 8); }, "code-page"));
         desktop.Click(kFormatButton);
         desktop.Click(kCodePane);   // formatting selects all: a click shows the colours
         QVERIFY(desktop.WaitUntil(
@@ -154,7 +152,7 @@ private slots:
 
         // Find a text that is not there, then replace all; Enter answers each message.
         desktop.Click(kFindButton);
-        QVERIFY(desktop.WaitUntil([&] { return IsColour(Pixel(desktop, kInFindPanel), 240, 240, 240); }, "find-again"));
+        QVERIFY(desktop.WaitForColour(kInFindPanel, kFace, "find-again"));
         desktop.Click(kFindText);
         desktop.Type(QStringLiteral("NOSUCHTEXT"));
         desktop.Click(kFindNext);
