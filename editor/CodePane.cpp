@@ -1,11 +1,13 @@
 #include "CodePane.h"
 
 #include "CodePaneLayout.h"
+#include "PlainText.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -275,6 +277,13 @@ bool TCodePane::TypeInLongText(QKeyEvent* event)
 
 void TCodePane::keyPressEvent(QKeyEvent* event)
 {
+    if (HoldsFrameMarker(event->text())) {
+        QKeyEvent safe(event->type(), event->key(), event->modifiers(), PaneSafeText(event->text()),
+                       event->isAutoRepeat(), event->count());
+        keyPressEvent(&safe);
+        event->setAccepted(safe.isAccepted());
+        return;
+    }
     if (TypeInLongText(event)) {
         event->accept();
         return;
@@ -288,6 +297,14 @@ void TCodePane::keyPressEvent(QKeyEvent* event)
 
 void TCodePane::inputMethodEvent(QInputMethodEvent* event)
 {
+    if (HoldsFrameMarker(event->commitString())) {
+        QInputMethodEvent safe(event->preeditString(), event->attributes());
+        safe.setCommitString(PaneSafeText(event->commitString()), event->replacementStart(),
+                             event->replacementLength());
+        inputMethodEvent(&safe);
+        event->setAccepted(safe.isAccepted());
+        return;
+    }
     if (!CursorInLongBlock() || isReadOnly()) {
         if (!composition_.isEmpty()) {
             composition_.clear();
@@ -349,6 +366,18 @@ void TCodePane::paintEvent(QPaintEvent* event)
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(box.adjusted(1, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, composition_);
     painter.drawLine(QPointF(box.left(), box.bottom() - 1), QPointF(box.right(), box.bottom() - 1));
+}
+
+void TCodePane::insertFromMimeData(const QMimeData* source)
+{
+    if (!source || !source->hasText() || !HoldsFrameMarker(source->text())) {
+        QTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Only the text goes on: the pane holds code, never formatting.
+    QMimeData safe;
+    safe.setText(PaneSafeText(source->text()));
+    QTextEdit::insertFromMimeData(&safe);
 }
 
 void TCodePane::focusOutEvent(QFocusEvent* event)

@@ -32,6 +32,8 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Pasted, dropped, typed and composed text goes in through PaneSafeText.
+    void insertFromMimeData(const QMimeData* source) override;
 
 private slots:
     void EnsureVisible(const QRectF& requested);

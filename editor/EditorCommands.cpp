@@ -21,7 +21,7 @@ void PasteIntoCodePane(QTextEdit& pane)
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !data->hasText())
         return;
-    const QString text = data->text();
+    const QString text = PaneSafeText(data->text());
     if (text.isEmpty())
         return;
     QTextCursor cursor = pane.textCursor();

@@ -13,6 +13,15 @@ void ShowInformation(QTextEdit& pane, const QString& text)
 {
     TDialogs::Instance().ShowMessage(pane.window(), text, TApplication::Title(), TMsgIcon::None);
 }
+
+// The find text as the pane's text would hold it: any line break in it
+// matches one line break of the pane (a lone CR or LF would otherwise match
+// half of one), and what the pane shows for a frame marker matches the
+// marker pasted into the find text.
+QString AsPaneText(const QString& findText)
+{
+    return PaneSafeText(WithCrLfBreaks(findText));
+}
 }
 
 QString ReplaceEvery(QStringView text, QStringView find, QStringView replacement, qsizetype* count)
@@ -44,8 +53,9 @@ QString ReplaceEvery(QStringView text, QStringView find, QStringView replacement
     return result;
 }
 
-void FindInCodePane(QTextEdit& pane, const QString& findText)
+void FindInCodePane(QTextEdit& pane, const QString& typedText)
 {
+    const QString findText = AsPaneText(typedText);
     const QString text = CodePaneText(*pane.document());
     const qsizetype at = findText.isEmpty() ? -1 : text.indexOf(findText, 0, Qt::CaseSensitive);
     if (at < 0) {
@@ -63,7 +73,7 @@ void ReplaceAllInCodePane(QTextEdit& pane, const QString& findText, const QStrin
 {
     const QString text = CodePaneText(*pane.document());
     qsizetype count = 0;
-    const QString result = ReplaceEvery(text, findText, replacement, &count);
+    const QString result = ReplaceEvery(text, AsPaneText(findText), replacement, &count);
     if (count == 0) {
         ShowInformation(pane, QStringLiteral("木有要替换的"));
         return;

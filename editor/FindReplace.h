@@ -15,7 +15,9 @@ QString ReplaceEvery(QStringView text, QStringView find, QStringView replacement
 
 // Selects the first case-sensitive occurrence of `findText` in the pane,
 // counting from the start of the text, and gives the pane the focus;
-// otherwise shows "找不到". An empty find text is never found.
+// otherwise shows "找不到". An empty find text is never found. A line break
+// in the find text, of whatever kind, stands for one line break of the pane,
+// here and in replace-all alike.
 void FindInCodePane(QTextEdit& pane, const QString& findText);
 
 // Replaces every occurrence and sets the result as the pane's whole text

@@ -85,9 +85,9 @@ void ApplyColourRuns(QTextDocument& document, const QList<TColourRun>& runs)
 
 void FormatForReading(QTextEdit& pane)
 {
-    SetCodePaneText(pane, BreakIntoLines(CodePaneText(*pane.document())));
-    QTextDocument& document = *pane.document();
-    ApplyColourRuns(document, FindColourRuns(document.toRawText()));
+    SetCodePaneText(pane, BreakIntoLines(CodePaneText(*pane.document())), [](QTextDocument& document) {
+        ApplyColourRuns(document, FindColourRuns(document.toRawText()));
+    });
     pane.selectAll();
     pane.setFocus();
 }

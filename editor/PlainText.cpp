@@ -47,9 +47,60 @@ void ClearInsertionFormat(QTextEdit& pane)
     pane.setCurrentCharFormat(QTextCharFormat());
 }
 
-void SetCodePaneText(QTextEdit& pane, const QString& text)
+namespace {
+constexpr char16_t FrameStart = 0xfdd0;
+constexpr char16_t FrameEnd = 0xfdd1;
+}
+
+bool HoldsFrameMarker(QStringView text)
+{
+    return text.contains(QChar(FrameStart)) || text.contains(QChar(FrameEnd));
+}
+
+QString PaneSafeText(QString text)
+{
+    if (HoldsFrameMarker(text)) {
+        text.replace(QChar(FrameStart), QChar::ReplacementCharacter);
+        text.replace(QChar(FrameEnd), QChar::ReplacementCharacter);
+    }
+    return text;
+}
+
+QString WithCrLfBreaks(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            result.append(u"\r\n");
+        } else {
+            result.append(c);
+        }
+    }
+    return result;
+}
+
+void SetCodePaneText(QTextEdit& pane, const QString& text, const std::function<void(QTextDocument&)>& decorate)
 {
     ClearInsertionFormat(pane);
-    pane.setPlainText(text);
+    if (!decorate) {
+        // Qt's own way lets go of the old text before building the new.
+        pane.setPlainText(PaneSafeText(text));
+        pane.moveCursor(QTextCursor::Start);
+        return;
+    }
+    QTextDocument& document = *pane.document();
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(PaneSafeText(text), QTextCharFormat());
+    decorate(document);
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(undo);
     pane.moveCursor(QTextCursor::Start);
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+
 class QTextDocument;
 class QTextEdit;
 
@@ -22,11 +24,27 @@ QString PlainFromRaw(QStringView raw, QStringView lineBreak);
 // a position between the CR and the LF maps to the break itself.
 int DocumentPosition(QStringView codePaneText, qsizetype position);
 
+// `text` as the pane can hold it. QTextDocument takes U+FDD0 and U+FDD1 for
+// its own frame markers and turns them into line breaks, which would then
+// reach the preview and the saved file. Being noncharacters they carry no
+// meaning in exchanged text, so each becomes U+FFFD, which shows where it was.
+QString PaneSafeText(QString text);
+bool HoldsFrameMarker(QStringView text);
+
+// `text` with every line break (CR LF, a lone CR or LF, U+2028, U+2029)
+// written as CR LF, the way the pane's text gives its breaks.
+QString WithCrLfBreaks(QStringView text);
+
 // Replaces the pane's whole text, taking "\r\n", "\r" and "\n" each as one
-// line break. The new text carries no character formatting: QTextEdit's own
-// setPlainText() would paint all of it in the format found at the caret
-// (red, if the caret stood after a coloured tag). The caret goes to the start.
-void SetCodePaneText(QTextEdit& pane, const QString& text);
+// line break (and passing it through PaneSafeText). The new text carries no
+// character formatting: QTextEdit's own setPlainText() would paint all of it
+// in the format found at the caret (red, if the caret stood after a coloured
+// tag). The undo history goes, as with setPlainText(). `decorate`, when
+// given, runs on the document inside the same edit, so the pane lays the
+// document out once for both rather than once for the text and again for
+// the decoration. The caret goes to the start.
+void SetCodePaneText(QTextEdit& pane, const QString& text,
+                     const std::function<void(QTextDocument&)>& decorate = {});
 
 // Moves the caret to the start and makes the text typed next carry no
 // character formatting. The pane's text is not touched.

@@ -49,6 +49,28 @@ private slots:
         QVERIFY(!pane->textCursor().hasSelection());
     }
 
+    // A line break in the find text, whatever its kind, is one line break of
+    // the pane: never half of one, never an empty selection.
+    void lineBreaksInTheFindTextMatchWholeBreaks()
+    {
+        FakeDialogs dialogs;
+        auto pane = MakePane();
+        pane->setPlainText(QStringLiteral("ab\ncd"));
+        for (const QString& find : {QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("\r\n"),
+                                    QStringLiteral("\u2029")}) {
+            pane->moveCursor(QTextCursor::End);
+            FindInCodePane(*pane, QStringLiteral("b") + find + QStringLiteral("c"));
+            QCOMPARE(pane->textCursor().selectionStart(), 1);
+            QCOMPARE(pane->textCursor().selectionEnd(), 4);
+        }
+        FindInCodePane(*pane, QStringLiteral("\n\n"));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages[0].text, QStringLiteral("找不到"));
+
+        ReplaceAllInCodePane(*pane, QStringLiteral("\n"), QStringLiteral(" "));
+        QCOMPARE(CodePaneText(*pane->document()), QStringLiteral("ab cd"));
+    }
+
     void replaceAllSetsPlainTextAndReports()
     {
         FakeDialogs dialogs;

@@ -142,6 +142,18 @@ private slots:
         CompareWithReference(QStringLiteral("\r\n<div>x\r\n</div>\r\n"));
     }
 
+    // The new text and its colours reach the pane as one change, so it lays
+    // the document out once, not once for the text and again for the colours.
+    void textAndColoursArriveAsOneChange()
+    {
+        auto pane = MakePane();
+        pane->setPlainText(DecorationFragment(4, 20000));
+        QSignalSpy changes(pane->document(), &QTextDocument::contentsChange);
+        FormatForReading(*pane);
+        QCOMPARE(changes.count(), 1);
+        QVERIFY(CharColours(*pane->document()).contains(QColor(255, 0, 0)));
+    }
+
     void emptyPaneStaysEmptyWithNothingSelected()
     {
         auto pane = MakePane();

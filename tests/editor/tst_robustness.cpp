@@ -102,6 +102,35 @@ private slots:
         RunEveryCommand(*pane, dialogs, dir.path(), QString(QChar(0x7f)));
     }
 
+    // QTextDocument reads U+FDD0 and U+FDD1 as frame markers and would make
+    // line breaks of them; whichever way they come in, they show as U+FFFD
+    // and the line stays one line.
+    void frameMarkersNeverBecomeLineBreaks()
+    {
+        FakeDialogs dialogs;
+        auto pane = MakePane();
+        pane->show();
+        pane->setFocus();
+        const QString markers = QStringLiteral("\ufdd0\ufdd1");
+        const QString shown = QStringLiteral("\ufffd\ufffd");
+        QGuiApplication::clipboard()->setText(QStringLiteral("<p>") + markers);
+        PasteIntoCodePane(*pane);   // "粘贴"
+        pane->paste();              // Ctrl+V
+        QTest::sendKeyEvent(QTest::KeyAction::Click, pane.get(), Qt::Key_unknown, markers, Qt::NoModifier);
+        QInputMethodEvent composed;
+        composed.setCommitString(markers);
+        QCoreApplication::sendEvent(pane.get(), &composed);
+        QCOMPARE(CodePaneText(*pane->document()), QStringLiteral("<p>%1<p>%1%1%1").arg(shown));
+        QCOMPARE(pane->document()->blockCount(), 1);
+
+        // Found by the same text it was pasted as.
+        FindInCodePane(*pane, QStringLiteral("<p>") + markers + QStringLiteral("<p>"));
+        QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("<p>%1<p>").arg(shown));
+        ReplaceAllInCodePane(*pane, QStringLiteral("<p>"), markers);
+        QCOMPARE(CodePaneText(*pane->document()), shown.repeated(6));
+        QCOMPARE(pane->document()->blockCount(), 1);
+    }
+
     void tenMegabytePaste()
     {
         QTemporaryDir dir;
