@@ -1,6 +1,7 @@
 #include "Unitravik.h"
 
 #include "Application.h"
+#include "BusyCursor.h"
 #include "CodePane.h"
 #include "Exception.h"
 #include "FindReplace.h"
@@ -27,11 +28,11 @@
 #include <QTextEdit>
 
 namespace {
-// A failing command shows its message the way the application's default
+// A failing handler shows its message the way the application's default
 // handler does, and the window goes on. Catching here keeps the exception
 // from unwinding through Qt's own event code.
 template <class Handler>
-void Run(Handler&& handler)
+void RunHandler(Handler&& handler)
 {
     try {
         handler();
@@ -40,6 +41,15 @@ void Run(Handler&& handler)
     } catch (const std::exception& e) {
         TApplication::ShowException(QString::fromUtf8(e.what()));
     }
+}
+
+// A user's command: on ten megabytes of code formatting or a preview takes
+// seconds, so the wait cursor shows while it runs.
+template <class Handler>
+void Run(Handler&& handler)
+{
+    const TBusyCursor busy;
+    RunHandler(handler);
 }
 
 QFont PixelFont(const QString& family, int pixelSize)
@@ -320,7 +330,7 @@ void Tfrmravik::WireEvents()
     vmpgcntrl1->OnChange = [this](TObject*) { Run([&] { vmpgcntrl1Change(vmpgcntrl1); }); };
     vmpgcntrl2->OnClose = [this](TObject*, bool& allow) { Run([&] { vmpgcntrl2Close(vmpgcntrl2, allow); }); };
 
-    connect(redt1, &QTextEdit::textChanged, this, [this] { Run([&] { redt1Change(redt1); }); });
+    connect(redt1, &QTextEdit::textChanged, this, [this] { RunHandler([&] { redt1Change(redt1); }); });
     redt1->installEventFilter(this);
     redt1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(redt1, &QWidget::customContextMenuRequested, this,
@@ -333,7 +343,7 @@ bool Tfrmravik::eventFilter(QObject* watched, QEvent* event)
     if (watched == redt1 && event->type() == QEvent::KeyPress) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         int key = keyEvent->key();
-        Run([&] { redt1KeyDown(redt1, key, keyEvent->modifiers()); });
+        RunHandler([&] { redt1KeyDown(redt1, key, keyEvent->modifiers()); });
         if (key == 0)
             return true;   // a handler that clears the key consumes it
     }
@@ -357,7 +367,13 @@ TShopVersion Tfrmravik::ShopVersion() const
 void Tfrmravik::ComposeAndWrite()
 {
     const QString page = ComposePage(PageTemplate(ShopVersion()), CodePaneText(*redt1->document()));
-    mmo4->setPlainText(page);
+    // Filling the page buffer builds a document of its own, half a second
+    // for ten megabytes, and every switch back to the code composes the
+    // page once more, mostly the same page.
+    if (page != bufferedPage_) {
+        mmo4->setPlainText(page);
+        bufferedPage_ = page;
+    }
     WriteWholeFile(QString::fromLatin1(CachePageName), EncodePage(page));
 }
 

@@ -128,4 +128,5 @@ private:
     void WireEvents();
 
     QButtonGroup* versionGroup_ = nullptr;
+    QString bufferedPage_;   // the text last put into mmo4
 };

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include "BusyCursor.h"
 #include "Graphics.h"
 
 #include <QColorDialog>
@@ -49,6 +50,7 @@ void TDialogs::SetInstance(TDialogs* dialogs) { g_override = dialogs; }
 
 void TQtDialogs::ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon)
 {
+    const TBusyCursor::TPause userTurn;
     QMessageBox box(owner);
     box.setWindowTitle(caption);
     box.setText(text);
@@ -64,6 +66,7 @@ void TQtDialogs::ShowMessage(QWidget* owner, const QString& text, const QString&
 
 bool TQtDialogs::ExecuteSave(QWidget* owner, const TSaveRequest& request, QString& fileName)
 {
+    const TBusyCursor::TPause userTurn;
     QFileDialog dialog(owner, request.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -79,6 +82,7 @@ bool TQtDialogs::ExecuteSave(QWidget* owner, const TSaveRequest& request, QStrin
 
 bool TQtDialogs::ExecuteFont(QWidget* owner, TFontChoice& choice)
 {
+    const TBusyCursor::TPause userTurn;
     TFontDialog dialog(owner);
     dialog.SetChoice(choice);
     if (dialog.exec() != QDialog::Accepted)

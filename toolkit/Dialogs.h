@@ -72,7 +72,8 @@ private:
     QFont shown_;   // the same as the font part first showed it
 };
 
-// The real dialogs, built on QMessageBox, QFileDialog and TFontDialog.
+// The real dialogs, built on QMessageBox, QFileDialog and TFontDialog. While
+// one is up the ordinary cursor shows, even inside a busy command.
 class TQtDialogs : public TDialogs {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon) override;

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <cmath>
 
@@ -248,6 +249,39 @@ private slots:
         QVERIFY(w.vmpgcntrl2->isVisible());
         QCOMPARE(w.edt1->text(), QStringLiteral("div"));
         QCOMPARE(w.edt2->text(), QStringLiteral("DIV"));
+    }
+
+    // A command shows the wait cursor while it works; a message box it opens
+    // waits for the user and shows the ordinary one.
+    void commandsShowTheWaitCursorButTheirMessagesDoNot()
+    {
+        Tfrmravik w;
+        ShowWindow(w);
+        auto overrideShape = [] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            return cursor ? int(cursor->shape()) : -1;
+        };
+        w.redt1->setPlainText(QStringLiteral("<div>a</div>"));
+        int whileFormatting = -1;
+        connect(w.redt1, &QTextEdit::textChanged, &w, [&] { whileFormatting = overrideShape(); });
+        ClickCentre(w, w.vmbtbtn6);
+        QCOMPARE(whileFormatting, int(Qt::WaitCursor));
+        QCOMPARE(overrideShape(), -1);
+
+        int overTheBox = -2;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &w, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                overTheBox = overrideShape();
+                box->close();
+            }
+        });
+        poll.start(20);
+        ClickCentre(w, w.vmbtbtn1);
+        w.edt1->setText(QStringLiteral("absent"));
+        ClickCentre(w, w.btn5);   // "找不到", in Qt's real message box
+        QCOMPARE(overTheBox, -1);
+        QCOMPARE(overrideShape(), -1);
     }
 
     void formatButtonBreaksColoursAndSelects()
