@@ -10,6 +10,17 @@
 //   ReplaceAllInPane  "全部替换" of "</a>" by "</a> " on the 1 MB fragment in
 //                     a shown pane, message box answered at once
 //
+// And the main window itself, on 10 MB (the 4 MB, 4 MB, 1 MB and 1 MB
+// fragments end to end, each ending at a block boundary):
+//   FormatInWindow/1  "格式阅读" clicked on the pasted one-line fragment
+//   FormatInWindow/2  clicked once more on the result: every blank line the
+//                     first run made is kept, so twice the lines
+//   PageSwitch        "实时预览" and back to the code after an edit, the
+//                     formatted 10 MB in the pane: each switch composes the
+//                     page, fills the page buffer, writes the cache page and
+//                     has the browser load it
+// Peak memory: run one of them alone under /usr/bin/time -v.
+//
 //   bench_format [fragment folder] [--benchmark_filter=...]
 // Without a folder the fragments are made in the current directory (the
 // build folder when run from there) and kept for the next run.
@@ -17,12 +28,16 @@
 #include "FindReplace.h"
 #include "Formatting.h"
 #include "PlainText.h"
+#include "Startup.h"
+#include "Unitravik.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 
 #include <benchmark/benchmark.h>
@@ -71,6 +86,36 @@ const QString& Fragment(const char* name)
 }
 
 const char* kFragments[] = {"frag_100k.html", "frag_1m.html", "frag_4m.html"};
+
+const QString& TenMegabytes()
+{
+    static const QString text = Fragment("frag_4m.html") + Fragment("frag_4m.html") + Fragment("frag_1m.html") +
+                                Fragment("frag_1m.html");
+    return text;
+}
+
+// The main window shown, working in a folder of its own that has the
+// "files" folder the cache page goes into.
+struct ShownWindow {
+    QTemporaryDir folder;
+    QString previous = QDir::currentPath();
+    std::unique_ptr<Tfrmravik> window;
+
+    ShownWindow()
+    {
+        QDir(folder.path()).mkdir(QStringLiteral("files"));
+        QDir::setCurrent(folder.path());
+        window = std::make_unique<Tfrmravik>();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get(), 30000))
+            qFatal("window not exposed");
+    }
+    ~ShownWindow()
+    {
+        window.reset();
+        QDir::setCurrent(previous);
+    }
+};
 
 // A code pane the size the main window gives it, in its font.
 std::unique_ptr<QTextEdit> MakePane()
@@ -149,6 +194,52 @@ void BM_ReplaceEvery(benchmark::State& state)
         benchmark::DoNotOptimize(ReplaceEvery(text, u"</a>", u"</a> "));
 }
 
+void BM_FormatInWindow(benchmark::State& state)
+{
+    SilentDialogs dialogs;
+    TDialogs::SetInstance(&dialogs);
+    ShownWindow shown;
+    Tfrmravik& w = *shown.window;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SetCodePaneText(*w.redt1, TenMegabytes());
+        for (int run = 1; run < state.range(0); ++run)
+            w.vmbtbtn6->Click();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        w.vmbtbtn6->Click();
+        QApplication::processEvents();   // the pane paints what shows
+    }
+    state.counters["lines"] = w.redt1->document()->blockCount();
+    TDialogs::SetInstance(nullptr);
+}
+
+void BM_PageSwitch(benchmark::State& state)
+{
+    SilentDialogs dialogs;
+    TDialogs::SetInstance(&dialogs);
+    ShownWindow shown;
+    Tfrmravik& w = *shown.window;
+    SetCodePaneText(*w.redt1, TenMegabytes());
+    w.vmbtbtn6->Click();
+    // The first switch starts the embedded browser: not what is measured.
+    w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet2);
+    w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet1);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTextCursor end(w.redt1->document());   // an edit since the last look
+        end.movePosition(QTextCursor::End);
+        end.insertText(QStringLiteral(" "));
+        state.ResumeTiming();
+        w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet2);
+        QApplication::processEvents();
+        w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet1);
+        QApplication::processEvents();
+    }
+    TDialogs::SetInstance(nullptr);
+}
+
 } // namespace
 
 BENCHMARK(BM_BreakIntoLines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
@@ -156,12 +247,16 @@ BENCHMARK(BM_FindColourRuns)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatInPane)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceEvery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceAllInPane)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatInWindow)->DenseRange(1, 2)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageSwitch)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareProcess();
     QApplication app(argc, argv);
+    RegisterFontSubstitutions();   // the window's fonts, as the program has them
     g_folder = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     if (!QFile::exists(g_folder + QStringLiteral("/frag_4m.html")) && !MakeFragments(g_folder)) {
         std::fprintf(stderr, "no fragments: pass their folder or install python3 and make-fragments.py\n");
