@@ -134,5 +134,7 @@ bool ScreenHasTrueColor()
     const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                                 ? QGuiApplication::primaryScreen()
                                 : nullptr;
-    return screen == nullptr || screen->depth() > 8;
+    return screen == nullptr || TrueColorDepth(screen->depth());
 }
+
+bool TrueColorDepth(int depth) { return depth > 8; }

@@ -42,3 +42,5 @@ TColor AdjustLuminance(TColor color, int adjustment);
 TColor MixColors(TColor c1, TColor c2, std::uint8_t weight);
 // More than 256 colours on the screen.
 bool ScreenHasTrueColor();
+// More than 256 colours at `depth` bits a pixel.
+bool TrueColorDepth(int depth);

@@ -1,9 +1,11 @@
 #include "Exception.h"
 #include "Forms.h"
+#include "TestFont.h"
 #include "TestMain.h"
 #include "VmButton.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QWindow>
 
 namespace {
@@ -217,32 +219,13 @@ private slots:
         button.SetCaption(QStringLiteral("格式阅读"));
         QCOMPARE(button.CaptionArea(), Rect(5, 5, 60, 38));
 
-        // A font whose caption measures 13 pixels, when the machine has one.
-        QImage scratch(4, 4, QImage::Format_RGB32);
-        TCanvas measure(&scratch);
-        const unsigned flags = DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS;
-        int h = 0;
-        for (int size = 10; size <= 16 && h != 13; ++size) {
-            TFont font = button.Font();
-            font.SetHeight(-size);
-            button.SetFont(font);
-            measure.SetFont(button.Font());
-            TRect r = Rect(5, 5, 60, 38);
-            h = measure.DrawText(button.Caption(), r, flags | DT_CALCRECT);
-        }
-        const int top = (5 + 38 - h) / 2;
-        if (h == 13)
-            QCOMPARE(top, 15);
-
-        // The caption drawn by hand into the face without a caption must
-        // give the button's own image.
+        // A caption 13 pixels high on one line is drawn in (5, 15, 60, 28),
+        // centred across: in the test font its four characters ink exactly
+        // their 52 x 13 cells, from x = 6.
+        button.SetFont(TestCellsFont(13));
         auto expected = [&](const QImage& face) {
             QImage image = face;
-            TCanvas canvas(&image);
-            canvas.SetFont(button.Font());
-            canvas.Brush().SetStyle(bsClear);
-            TRect r = Rect(5, top, 60, top + h);
-            canvas.DrawText(button.Caption(), r, flags);
+            QPainter(&image).fillRect(QRect(6, 15, 52, 13), ToQColor(button.Font().Color()));
             return image;
         };
         const QString caption = button.Caption();

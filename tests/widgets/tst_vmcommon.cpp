@@ -1,6 +1,9 @@
 #include "TestMain.h"
 #include "VmCommon.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace {
 struct Hsl {
     int h, s, l;
@@ -117,7 +120,18 @@ private slots:
         QCOMPARE((sdLeft | sdBottom).Bits(), 9u);
     }
 
-    void trueColourScreen() { QVERIFY(ScreenHasTrueColor()); }
+    void trueColourScreen()
+    {
+        // A palette of 256 colours or fewer is not true colour.
+        for (int depth : {1, 4, 8})
+            QVERIFY(!TrueColorDepth(depth));
+        for (int depth : {15, 16, 24, 32})
+            QVERIFY(TrueColorDepth(depth));
+        // The answer is the test display's own.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        QVERIFY(screen);
+        QCOMPARE(ScreenHasTrueColor(), TrueColorDepth(screen->depth()));
+    }
 };
 
 RAVIK_TEST(TestVmCommon)

@@ -358,8 +358,18 @@ private slots:
                     copied += below == ColorToRGB(clBtnHighlight);
                 }
         QVERIFY(copied > 0);
-        // No bar on a disabled tab, even under the mouse.
-        QCOMPARE(Px(img, t.Left + 5, 2), GradientRow(clWindow, clBtnFace, t.Height(), 2));
+        // No bar on a disabled tab, even under the mouse; the enabled one
+        // shows the pointer is tracked.
+        const TColor unhovered = GradientRow(clWindow, clBtnFace, t.Height(), 2);
+        QCOMPARE(Px(img, t.Left + 5, 2), unhovered);
+        const TRect t0 = f.Tab(0);
+        const TColor selectedBar = Px(img, t0.Left + 5, 2);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        QTest::mouseMove(f.pc, QPoint(t0.Left + 8, 12));
+        QVERIFY(Px(f.Paint(), t0.Left + 5, 2) != selectedBar);
+        QTest::mouseMove(f.pc, QPoint(t.Left + 8, 12));
+        QCOMPARE(Px(f.Paint(), t.Left + 5, 2), unhovered);
     }
 
     void handlersThatSetHandled()

@@ -71,16 +71,21 @@ private slots:
         QVERIFY(tabs.HotTrack() && tabs.ShowShadow() && tabs.ShowFullFrame() && tabs.ShowCard());
         QVERIFY(tabs.LayoutPending());
 
-        // Negative sizes are ignored.
+        // Negative sizes are ignored: every size keeps its value.
+        tabs.SetTabHeight(22);
+        tabs.SetTabWidth(40);
+        tabs.SetMargin(3);
         for (auto set : {&TVmCustomTabControl::SetTabHeight, &TVmCustomTabControl::SetTabWidth,
                          &TVmCustomTabControl::SetCutCornerSize, &TVmCustomTabControl::SetMargin,
                          &TVmCustomTabControl::SetImageMargin, &TVmCustomTabControl::SetRowIndent,
                          &TVmCustomTabControl::SetRowOverlap})
             (tabs.*set)(-4);
-        QCOMPARE(tabs.TabHeight(), 0);
+        QCOMPARE(tabs.TabHeight(), 22);
+        QCOMPARE(tabs.TabWidth(), 40);
         QCOMPARE(tabs.CutCornerSize(), 6);
-        QCOMPARE(tabs.Margin(), 0);
+        QCOMPARE(tabs.Margin(), 3);
         QCOMPARE(tabs.ImageMargin(), 2);
+        QCOMPARE(tabs.RowIndent(), 5);
         QCOMPARE(tabs.RowOverlap(), 5);
 
         // The shadow needs the full frame, and the other way round.
@@ -285,7 +290,7 @@ private slots:
         QCOMPARE(w.tabs->TabIndex(), 0);
         w.Key(Qt::Key_Right);   // back from the first is the last
         QCOMPARE(w.tabs->TabIndex(), 2);
-        // Other keys do nothing; an empty list ignores all of them.
+        // Other keys do nothing.
         w.Key(Qt::Key_A);
         QCOMPARE(w.tabs->TabIndex(), 2);
         QCOMPARE(w.tabs->GetDlgCode() & DLGC_WANTARROWS, unsigned(DLGC_WANTARROWS));
@@ -301,6 +306,19 @@ private slots:
         w.Key(Qt::Key_Left);
         w.Key(Qt::Key_End);
         QCOMPARE(w.tabs->TabIndex(), -1);
+    }
+
+    void emptyListIgnoresEveryKey()
+    {
+        Window w{QStringList()};
+        QVERIFY(w.Ready());
+        w.tabs->SetFocus();
+        QVERIFY(w.tabs->Focused());
+        for (int key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End})
+            w.Key(key);
+        QTest::keyClick(w.tabs, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(w.tabs->TabIndex(), -1);
+        QVERIFY(w.log.events.isEmpty());
     }
 
     void imagesAreMeasuredAndFollowed()

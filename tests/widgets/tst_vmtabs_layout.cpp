@@ -1,4 +1,5 @@
 // Layout arithmetic and geometry of the tab control.
+#include "TestFont.h"
 #include "TestMain.h"
 #include "VmTabRegionCache.h"
 #include "VmTabScroller.h"
@@ -58,20 +59,16 @@ private slots:
         const std::vector<TPoint> outline = tabs.TabPolygon(0);
         QCOMPARE(outline, (std::vector<TPoint>{{0, 25}, {0, 0}, {tw0 + 20, 0}, {tw0 + 30, 10}, {tw0 + 30, 25}}));
 
-        // Single slants, 20 high, caption tw x th: the content with its
-        // margins, both slants of the content's height and half the tab
-        // height (tw + 36 for th = 13); the next tab starts 9 pixels before
-        // the first one's right edge.
+        // Single slants, 20 high, a caption of tw x 13: tw + 36 wide; the
+        // next tab starts 9 pixels before the first one's right edge.
         RecordingTabs slant;
+        slant.SetFont(TestCellsFont(13));
         slant.SetTabHeight(20);
         slant.AddTabs({QStringLiteral("查找"), QStringLiteral("替换")});
         slant.UpdateLayout();
-        const TSize t = slant.Measure(QStringLiteral("查找"));
-        const int w = (t.cx + 2 + 2) + 4 + 2 * ((t.cy + 2 + 4) / 2) + 20 / 2;
-        QCOMPARE(slant.Tabs()[0]->RawRect, (TRect{0, 0, w, 20}));
-        if (t.cy == 13)
-            QCOMPARE(w, t.cx + 36);
-        QCOMPARE(slant.Tabs()[1]->RawRect.Left, w - 9);
+        QCOMPARE(slant.Measure(QStringLiteral("查找")), (TSize{26, 13}));
+        QCOMPARE(slant.Tabs()[0]->RawRect, (TRect{0, 0, 26 + 36, 20}));
+        QCOMPARE(slant.Tabs()[1]->RawRect.Left, 26 + 36 - 9);
     }
 
     void emptyListHasNoTabsAndAFullCard()
@@ -96,28 +93,17 @@ private slots:
         // 20 high with the close button on a 385-pixel control: the button is
         // max("A" height + 4, 18) and sits at the strip's right end.
         RecordingTabs tabs;
-        TFont font;
-        font.SetName(QStringLiteral("DejaVu Sans"));
-        // Pick the size whose "A" measures 13 pixels high when there is one.
-        for (int h = -8; h >= -14; --h) {
-            font.SetHeight(h);
-            tabs.SetFont(font);
-            if (tabs.Measure(QStringLiteral("A")).cy == 13)
-                break;
-        }
+        tabs.SetFont(TestCellsFont(13));
         tabs.SetBounds(0, 0, 385, 100);
         tabs.SetTabHeight(20);
         tabs.SetShowCloseButton(true);
         tabs.AddTabs({QStringLiteral("查找")});
         tabs.UpdateLayout();
         tabs.PlaceButtons();
-        const int a = tabs.Measure(QStringLiteral("A")).cy;
-        const int b = std::max(a + 4, 18);
-        QCOMPARE(tabs.ButtonSize(), b);
+        QCOMPARE(tabs.Measure(QStringLiteral("A")).cy, 13);
+        QCOMPARE(tabs.ButtonSize(), 18);
         QVERIFY(tabs.CloseButton());
-        QCOMPARE(tabs.CloseButton()->BoundsRect(), Bounds(382 - b - 1, 20 - b - 2, b, b));
-        if (a == 13)
-            QCOMPARE(tabs.CloseButton()->BoundsRect(), Bounds(363, 0, 18, 18));
+        QCOMPARE(tabs.CloseButton()->BoundsRect(), Bounds(363, 0, 18, 18));
     }
 
     void mappingForEveryOrientationAndSequence()
