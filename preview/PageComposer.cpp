@@ -3,6 +3,7 @@
 #include "Exception.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -82,13 +83,31 @@ QByteArray EncodePage(QStringView page)
 
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
 {
+    // A link in the file's place is replaced, never written through: the
+    // page must not land on whatever file the link names.
+    if (QFileInfo(fileName).isSymLink()) {
+        QFile link(fileName);
+        if (!link.remove())
+            throw EFCreateError(fileName, QStringLiteral("It is a symbolic link that cannot be replaced: %1")
+                                              .arg(link.errorString()));
+    }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // A folder that takes no temporary file may still hold a file the user
+    // may write: then the file is written in place.
+    file.setDirectWriteFallback(true);
+    // Unbuffered: every write reaches the file at once and fails at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw EFCreateError(fileName, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EFCreateError(fileName, reason);
+    // A write that stops half way (a full disk, a size limit) reports only
+    // how much it wrote; the next write fails with the system's reason.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            throw EFCreateError(fileName, reason);
+        }
+        done += written;
     }
     if (!file.commit())
         throw EFCreateError(fileName, file.errorString());

@@ -23,7 +23,10 @@ QString ComposePage(const TPageTemplate& page, const QString& code);
 QByteArray EncodePage(QStringView page);
 
 // Writes the bytes whole or not at all: a failed write leaves any earlier
-// file as it was. Throws EFCreateError with the system's reason.
+// file as it was. A symbolic link in the file's place is replaced by the
+// file, never written through. Only where the folder takes no new file but
+// the file itself is writable is it written in place (a failed write then
+// leaves it partial). Throws EFCreateError with the system's reason.
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 
 // The cache page's absolute path under the current working directory.

@@ -5,12 +5,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 struct VersionInfo {
@@ -43,6 +48,23 @@ QByteArray Gbk(const QString& text)
     return encoder.encode(text);
 }
 
+// Root passes every permission check, so folder permissions are tested as
+// an ordinary user: under root the effective user becomes nobody while this
+// lives, and the saved user id brings root back.
+class OrdinaryUser {
+public:
+    OrdinaryUser() : root_(geteuid() == 0) { ok = !root_ || (setegid(65534) == 0 && seteuid(65534) == 0); }
+    ~OrdinaryUser()
+    {
+        if (root_ && (seteuid(0) != 0 || setegid(0) != 0))
+            qFatal("cannot become root again");
+    }
+    bool ok = false;
+
+private:
+    bool root_;
+};
+
 QStringList Lines(const QString& text) { return text.split(QStringLiteral("\r\n")); }
 
 // A working directory of its own for a test that writes the cache page.
@@ -61,6 +83,11 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QString Path() const { return dir_.path(); }
+    // Sets a folder's permission bits (octal, as chmod takes them).
+    static bool Chmod(const QString& path, int mode)
+    {
+        return ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)) == 0;
+    }
 
 private:
     QTemporaryDir dir_;
@@ -246,10 +273,72 @@ private slots:
         }
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
-        QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"files/cache.html\". ")), qPrintable(message));
+        QCOMPARE(message, QStringLiteral("Cannot create file \"files/cache.html\". ") + QString::fromLocal8Bit(strerror(EFBIG)));
         QCOMPARE(dir.CachePage(), bytes);
         QCOMPARE(QDir(dir.Path() + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList{QStringLiteral("cache.html")});
+    }
+
+    void cachePageNeverWritesThroughALink()
+    {
+        WorkingDir dir(true);
+        const QString target = dir.Path() + QStringLiteral("/elsewhere.html");
+        const QString cache = dir.Path() + QStringLiteral("/files/cache.html");
+        QFile elsewhere(target);
+        QVERIFY(elsewhere.open(QIODevice::WriteOnly) && elsewhere.write("keep") == 4);
+        elsewhere.close();
+        QVERIFY(QFile::link(QStringLiteral("../elsewhere.html"), cache));
+
+        // The link is replaced by the page.
+        WriteCachePage(TShopVersion::Tmall, QStringLiteral("x"));
+        QVERIFY(!QFileInfo(cache).isSymLink());
+        QCOMPARE(dir.CachePage(), EncodePage(ComposePage(PageTemplate(TShopVersion::Tmall), QStringLiteral("x"))));
+
+        // In a folder that cannot take the replacement, the link is refused.
+        QVERIFY(QFile::remove(cache));
+        QVERIFY(QFile::link(QStringLiteral("../elsewhere.html"), cache));
+        QVERIFY(WorkingDir::Chmod(dir.Path(), 0755) && WorkingDir::Chmod(dir.Path() + QStringLiteral("/files"), 0555));
+        QString message;
+        {
+            OrdinaryUser user;
+            QVERIFY(user.ok);
+            try {
+                WriteCachePage(TShopVersion::Tmall, QStringLiteral("y"));
+            } catch (const EFCreateError& e) {
+                message = e.Message();
+            }
+        }
+        QVERIFY(WorkingDir::Chmod(dir.Path() + QStringLiteral("/files"), 0755));
+        QCOMPARE(message, QStringLiteral("Cannot create file \"files/cache.html\". It is a symbolic link that cannot "
+                                         "be replaced: ") + QString::fromLocal8Bit(strerror(EACCES)));
+        QVERIFY(elsewhere.open(QIODevice::ReadOnly));
+        QCOMPARE(elsewhere.readAll(), QByteArray("keep"));
+    }
+
+    // A folder that takes no new file, holding a page the user may write:
+    // the page is written in place.
+    void cachePageIsWrittenInPlaceInAReadOnlyFolder()
+    {
+        WorkingDir dir(true);
+        const QString files = dir.Path() + QStringLiteral("/files");
+        QFile old(files + QStringLiteral("/cache.html"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("a much longer earlier page than the new one") > 0);
+        old.close();
+        QVERIFY(WorkingDir::Chmod(old.fileName(), 0666));
+        QVERIFY(WorkingDir::Chmod(dir.Path(), 0755) && WorkingDir::Chmod(files, 0555));
+        QString message;
+        {
+            OrdinaryUser user;
+            QVERIFY(user.ok);
+            try {
+                WriteCachePage(TShopVersion::Basic, QString());
+            } catch (const EFCreateError& e) {
+                message = e.Message();
+            }
+        }
+        QVERIFY(WorkingDir::Chmod(files, 0755));
+        QCOMPARE(message, QString());
+        QCOMPARE(dir.CachePage(), EncodePage(ComposePage(PageTemplate(TShopVersion::Basic), QString())));
     }
 };
 
