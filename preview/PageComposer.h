@@ -16,10 +16,16 @@ inline constexpr const char* CachePageName = "files/cache.html";
 QString ComposePage(const TPageTemplate& page, const QString& code);
 
 // The page's bytes in the storefronts' code page (GBK), no byte-order mark.
-// A character GBK cannot hold is written as an HTML numeric character
-// reference for its whole code point (a surrogate pair gives one reference);
-// a lone surrogate, which is no character at all, is written as U+FFFD's
-// reference so that it shows up instead of vanishing.
+// A character GBK cannot hold is written so that the browser reads it back
+// as it was typed (the browser's GBK reads no GB18030 four-byte sequences):
+//  - in text and attributes as an HTML numeric character reference for its
+//    whole code point (a surrogate pair gives one reference);
+//  - in a script body as \uXXXX escapes, in a style body as a \HEX escape
+//    (the browser decodes no references there).
+// A lone surrogate, which is no character at all, is written as U+FFFD so
+// that it shows up instead of vanishing; so is a C1 control in text or an
+// attribute that no reference gives (HTML reads most of &#128; to &#159; as
+// Windows-1252 letters).
 QByteArray EncodePage(QStringView page);
 
 // Writes the bytes whole or not at all: a failed write leaves any earlier

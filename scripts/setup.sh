@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth x11-utils
   xdotool openbox xclip
   unrtf libbenchmark-dev
+  libgumbo-dev
 )
 
 missing=()

@@ -234,6 +234,27 @@ private slots:
         QCOMPARE(EncodePage(u""), QByteArray());
     }
 
+    // Script and style bodies decode no references: a character GBK lacks
+    // goes there in the script's or the style sheet's own escape.
+    void charactersGbkLacksTakeTheEscapeOfTheirContext()
+    {
+        const QString e = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString page = QStringLiteral("<p title=\"%1\">%1\u0080\u0081</p>"
+                                            "<script>t='%1\u0080好';r=/\\%1/;</script>"
+                                            "<style>p::after{content:'%1\u00A0'}</style>"
+                                            "<svg><style>%1</style></svg>"
+                                            "<script><!--<script>%1</script>%1--></script>").arg(e);
+        QCOMPARE(EncodePage(page), QByteArray("<p title=\"&#128512;\">&#128512;&#65533;&#129;</p>"
+                                              "<script>t='\\uD83D\\uDE00\\u0080\xBA\xC3';r=/\\uD83D\\uDE00/;</script>"
+                                              "<style>p::after{content:'\\1F600 \\A0 '}</style>"
+                                              "<svg><style>&#128512;</style></svg>"
+                                              "<script><!--<script>\\uD83D\\uDE00</script>\\uD83D\\uDE00--></script>"));
+        // The code may open a script that the tail closes.
+        const TPageTemplate frame{QStringLiteral("<p>\r\n"), QStringLiteral("';</script>\r\n<p>%1</p>").arg(e)};
+        QCOMPARE(EncodePage(ComposePage(frame, QStringLiteral("<script>s='%1").arg(e))),
+                 QByteArray("<p>\r\n<script>s='\\uD83D\\uDE00';</script>\r\n<p>&#128512;</p>"));
+    }
+
     void cachePageFailsClearlyWithoutFilesFolder()
     {
         WorkingDir dir(false);

@@ -160,6 +160,23 @@ private slots:
         }
     }
 
+    // Text, attributes, scripts and style sheets all read what was typed;
+    // only a C1 control that HTML cannot give in text shows as U+FFFD.
+    void charactersArriveAsTypedInEveryContext()
+    {
+        TPreviewBrowser browser;
+        const QString e = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral(
+            "<p id=\"t\" title=\"%1\u0081\">%1\u0081\u0080</p><style>#t::after{content:'%1\u0080'}</style>"
+            "<script>window.s='%1\u0080\u00A0好';</script>").arg(e)));
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').title")).toString(), e + QChar(0x81));
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').textContent")).toString(),
+                 e + QChar(0x81) + QChar(0xFFFD));
+        QCOMPARE(Eval(browser, QStringLiteral("getComputedStyle(document.getElementById('t'), '::after').content"))
+                     .toString(), QStringLiteral("\"%1\u0080\"").arg(e));
+        QCOMPARE(Eval(browser, QStringLiteral("window.s")).toString(), e + QStringLiteral("\u0080\u00A0好"));
+    }
+
     // Our scripts reach the editor's object; the page's own scripts see
     // neither it nor our scripts' globals.
     void pageScriptsReachTheBridgeApartFromThePage()
