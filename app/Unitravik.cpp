@@ -380,7 +380,7 @@ void Tfrmravik::ComposeAndWrite()
 void Tfrmravik::LocalPreview()
 {
     ComposeAndWrite();
-    wb1->Navigate(CachePagePath());
+    wb1->Navigate(CachePagePath(), ShopVersion());
 }
 
 void Tfrmravik::WebPreview()

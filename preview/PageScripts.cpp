@@ -59,4 +59,5 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
     scripts.insert(probe);
     scripts.insert(PageScript(QStringLiteral("widget-config.js"), QWebEngineScript::DocumentReady));
     scripts.insert(PageScript(QStringLiteral("widgets.js"), QWebEngineScript::DocumentReady));
+    scripts.insert(PageScript(QStringLiteral("scrollkeeper.js"), QWebEngineScript::DocumentReady));
 }

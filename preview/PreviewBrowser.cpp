@@ -4,84 +4,189 @@
 #include "PreviewBridge.h"
 #include "PreviewPage.h"
 
-#include <QVBoxLayout>
+#include <QApplication>
 #include <QWebChannel>
 #include <QWebEngineView>
+
+namespace {
+// After the page has loaded, how long the scroll keeper may still take to
+// place it (its channel opens on its own schedule) before it shows anyway.
+constexpr int kPlaceAfterLoad = 500;
+// The longest wait for a placed page's frame to be drawn.
+constexpr int kDrawnAfter = 100;
+}
 
 TPreviewBrowser::TPreviewBrowser(QWidget* parent)
     : QWidget(parent), bridge_(new TPreviewBridge(this)), channel_(new QWebChannel(this))
 {
     channel_->registerObject(bridge_->objectName(), bridge_);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    watchdog_.setSingleShot(true);
-    connect(&watchdog_, &QTimer::timeout, this, &TPreviewBrowser::ReplaceHungPage);
+    connect(bridge_, &TPreviewBridge::PagePlaced, this, [this](int token, QPointF at) {
+        if (token != placement_ || !pending_.page)
+            return;
+        placed_ = true;
+        placedAt_ = at;
+        ShowWhenDrawn();
+    });
+    showTimer_.setSingleShot(true);
+    connect(&showTimer_, &QTimer::timeout, this, &TPreviewBrowser::ShowPending);
 }
 
 TPreviewBrowser::~TPreviewBrowser()
 {
-    // Pending script callbacks are answered (empty) while the page goes;
-    // make them find a browser that is still whole, and ignore them.
-    ++probe_;
-    watchdog_.stop();
-    delete view_;
-    delete page_;
+    showTimer_.stop();
+    // The pages go before their views and the channel they use.
+    delete pending_.page;
+    delete shown_.page;
 }
 
-void TPreviewBrowser::SetResponseTimeout(int milliseconds)
+QWebEngineView* TPreviewBrowser::View() const { return shown_.page ? shown_.view : pending_.view; }
+
+TPreviewPage* TPreviewBrowser::Page() const { return shown_.page ? shown_.page : pending_.page; }
+
+void TPreviewBrowser::SetShowTimeout(int milliseconds)
 {
     if (milliseconds > 0)
-        responseTimeout_ = milliseconds;
+        showTimeout_ = milliseconds;
+}
+
+void TPreviewBrowser::resizeEvent(QResizeEvent*)
+{
+    // Both views cover the whole browser: the one under is laid out at the
+    // size it will be shown at, so its page is placed for that size.
+    for (QWebEngineView* view : {shown_.view, pending_.view}) {
+        if (view)
+            view->setGeometry(rect());
+    }
+}
+
+QWebEngineView* TPreviewBrowser::CreateView()
+{
+    auto* view = new QWebEngineView(this);
+    view->setGeometry(rect());
+    view->hide();
+    return view;
 }
 
 TPreviewPage* TPreviewBrowser::CreatePage()
 {
     auto* page = new TPreviewPage(this);
     InstallPageScripts(*page, *channel_);
-    // A page that finishes loading is alive, whatever became of the probe.
-    connect(page, &QWebEnginePage::loadFinished, this, [this, page] {
-        if (page == page_)
-            watchdog_.stop();
+    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
+        if (page != (pending_.page ? pending_.page : shown_.page))
+            return;   // an older navigation's
+        emit PageLoaded(ok);
+        if (page != pending_.page)
+            return;
+        // A page that failed to load has nothing to place.
+        const int wait = ok ? kPlaceAfterLoad : 0;
+        if (showTimer_.remainingTime() > wait)
+            showTimer_.start(wait);
+    });
+    // Both come with a drawn frame.
+    connect(page, &QWebEnginePage::scrollPositionChanged, this, [this, page] {
+        if (page == pending_.page && placed_)
+            ShowWhenDrawn();
+    });
+    connect(page, &QWebEnginePage::contentsSizeChanged, this, [this, page] {
+        if (page == pending_.page && placed_)
+            ShowWhenDrawn();
     });
     return page;
 }
 
-void TPreviewBrowser::CreateView()
+void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 {
-    view_ = new QWebEngineView(this);
-    page_ = CreatePage();
-    view_->setPage(page_);
-    layout()->addWidget(view_);
-}
+    const QUrl url = QUrl::fromLocalFile(path);
+    emit NavigationRequested(url);
+    DropPending();
 
-void TPreviewBrowser::Navigate(const QString& path)
-{
-    if (!view_)
-        CreateView();
-    url_ = QUrl::fromLocalFile(path);
-    emit NavigationRequested(url_);
-
-    if (hasDocument_) {
-        const quint64 probe = ++probe_;
-        page_->runJavaScript(QStringLiteral("1"), [this, probe](const QVariant& answer) {
-            if (probe == probe_ && answer.isValid())
-                watchdog_.stop();
-        });
-        watchdog_.start(responseTimeout_);
+    QVariantMap placement{{QStringLiteral("token"), ++placement_},
+                          {QStringLiteral("atModule"), !shown_.page || shown_.version != version}};
+    if (shown_.page) {
+        const QPointF at = shown_.page->scrollPosition();
+        placement.insert(QStringLiteral("x"), at.x());
+        placement.insert(QStringLiteral("y"), at.y());
     }
-    page_->load(url_);
-    hasDocument_ = true;
+    bridge_->SetPlacement(placement);
+
+    if (!pending_.view)
+        pending_.view = CreateView();
+    pending_.page = CreatePage();
+    pending_.version = version;
+    pending_.view->setPage(pending_.page);
+    if (shown_.view) {
+        // Shown under the page on show, it renders before it comes up.
+        pending_.view->stackUnder(shown_.view);
+        pending_.view->show();
+    }
+    showTimer_.start(showTimeout_);
+    pending_.page->load(url);
 }
 
-void TPreviewBrowser::ReplaceHungPage()
+void TPreviewBrowser::StopWaiting()
 {
-    ++probe_;
-    ++pagesReplaced_;
-    TPreviewPage* hung = page_;
-    page_ = CreatePage();
-    view_->setPage(page_);
-    // Deleting the page releases its renderer process; the fresh page starts
-    // a new one.
-    delete hung;
-    page_->load(url_);
+    showTimer_.stop();
+    placed_ = false;
+    if (awaitingDraw_)
+        awaitingDraw_->removeEventFilter(this);
+    awaitingDraw_ = nullptr;
+}
+
+void TPreviewBrowser::DropPending()
+{
+    StopWaiting();
+    delete pending_.page;   // its renderer goes with it
+    pending_.page = nullptr;
+}
+
+void TPreviewBrowser::ShowWhenDrawn()
+{
+    // A hidden view draws nothing to wait for.
+    if (!pending_.view->isVisible()) {
+        ShowPending();
+        return;
+    }
+    const QPointF at = pending_.page->scrollPosition();
+    if (pending_.page->contentsSize().isEmpty() || qAbs(at.x() - placedAt_.x()) >= 1 || qAbs(at.y() - placedAt_.y()) >= 1)
+        return;
+    // The page reports its frame at the placed position a little before the
+    // view draws it. The view's render widget draws in its timer events, and
+    // the second draw from now has the frame (measured: the first may still
+    // show the one before). Should no draw come, the frame was drawn
+    // already, and the page shows after a short while.
+    if (QWidget* drawer = pending_.view->focusProxy(); drawer && drawer != awaitingDraw_) {
+        drawer->installEventFilter(this);
+        awaitingDraw_ = drawer;
+        drawsToWait_ = 2;
+    }
+    if (!showTimer_.isActive() || showTimer_.remainingTime() > kDrawnAfter)
+        showTimer_.start(kDrawnAfter);
+}
+
+bool TPreviewBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == awaitingDraw_ && event->type() == QEvent::Timer && --drawsToWait_ == 0)
+        showTimer_.start(0);   // shows once this draw is done
+    return QWidget::eventFilter(watched, event);
+}
+
+void TPreviewBrowser::ShowPending()
+{
+    StopWaiting();
+    if (!pending_.page)
+        return;
+    const QWidget* focus = QApplication::focusWidget();
+    const bool hadFocus = shown_.view && focus && shown_.view->isAncestorOf(focus);
+    pending_.view->show();
+    pending_.view->raise();
+    std::swap(shown_, pending_);
+    // The old page is dropped, never navigated: it runs no more of its
+    // scripts, and its renderer ends with it.
+    delete pending_.page;
+    pending_.page = nullptr;
+    if (pending_.view)
+        pending_.view->hide();
+    if (hadFocus)
+        shown_.view->setFocus();
+    emit PageShown();
 }

@@ -2,11 +2,21 @@
 // The embedded preview browser. The engine behind it is expensive to start,
 // so the widget is an empty frame until the first navigation creates it.
 //
-// A previewed page may hang its renderer (a script that loops forever). The
-// renderer is another process, so the editor goes on, but a hung renderer
-// would never commit the next page either. So each navigation checks that
-// the current page still answers; if it does not answer in time, the page
-// is dropped with its renderer and the navigation goes to a fresh page.
+// Pages are double-buffered. Each navigation loads a fresh page in a second
+// view kept under the one on show, and swaps it to the top once it has
+// been placed (scrolled to where the user expects it), so switching shows
+// no blank page between the old page and the new. The old page is never
+// navigated away from: it is dropped with its renderer, so nothing it does
+// on being left (a script looping in pagehide, unload or beforeunload) and
+// no hung script of its own can hold the next page up. A navigation
+// overtaken by a newer one before its page shows is dropped the same way.
+//
+// Where a page opens: the first page, and the first after the storefront
+// kind changed, at the top of the user's module; any other where the user
+// left the page before it, across and down.
+#include "PageTemplates.h"
+
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -22,39 +32,62 @@ public:
     explicit TPreviewBrowser(QWidget* parent = nullptr);
     ~TPreviewBrowser() override;
 
-    // Navigates to a local file given by its absolute path: no flags, no
-    // target frame, no post data, no extra headers. Returns at once.
-    void Navigate(const QString& path);
+    // Navigates to a local file given by its absolute path (no flags, no
+    // target frame, no post data, no extra headers), a page built on the
+    // `version` storefront. Returns at once; PageShown follows.
+    void Navigate(const QString& path, TShopVersion version);
 
-    QWebEngineView* View() const { return view_; }   // nullptr before the first navigation
-    TPreviewPage* Page() const { return page_; }      // nullptr before the first navigation
+    // The view and page on show; before the first page shows, the first
+    // page's. nullptr before the first navigation.
+    QWebEngineView* View() const;
+    TPreviewPage* Page() const;
     // The editor's object in every page this browser shows.
     TPreviewBridge& Bridge() const { return *bridge_; }
 
-    // How long a page that already shows a document may take to answer
-    // before it is taken as hung.
-    int ResponseTimeout() const { return responseTimeout_; }
-    void SetResponseTimeout(int milliseconds);
-
-    // How many hung pages were replaced.
-    int PagesReplaced() const { return pagesReplaced_; }
+    // How long a new page may take to be placed before it is shown as it
+    // stands (a page whose script hangs while it loads, say).
+    int ShowTimeout() const { return showTimeout_; }
+    void SetShowTimeout(int milliseconds);
 
 signals:
     void NavigationRequested(const QUrl& url);
+    // The latest navigation's page is now the one on show.
+    void PageShown();
+    // The latest navigation's page has finished loading (it may show
+    // before, once placed).
+    void PageLoaded(bool ok);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateView();
+    struct Buffer {
+        QWebEngineView* view = nullptr;
+        TPreviewPage* page = nullptr;
+        TShopVersion version = TShopVersion::Professional;
+    };
+
+    QWebEngineView* CreateView();
+    // Every page this browser shows is made here: each one gets the channel
+    // and all the preview's scripts.
     TPreviewPage* CreatePage();
-    void ReplaceHungPage();
+    void StopWaiting();
+    void DropPending();
+    // Shows the pending page once a frame at its placed position is drawn
+    // (in its view under the shown one), so it comes up as it will stay.
+    void ShowWhenDrawn();
+    void ShowPending();
 
     TPreviewBridge* bridge_;
     QWebChannel* channel_;
-    QWebEngineView* view_ = nullptr;
-    TPreviewPage* page_ = nullptr;
-    QTimer watchdog_;
-    quint64 probe_ = 0;          // the live probe; an answer to an older one is ignored
-    bool hasDocument_ = false;
-    QUrl url_;
-    int responseTimeout_ = 3000;
-    int pagesReplaced_ = 0;
+    Buffer shown_;     // on top
+    Buffer pending_;   // under it, loading; its page is null when none loads
+    QTimer showTimer_;
+    int placement_ = 0;   // the latest navigation's; a page placed for an older one is not shown
+    bool placed_ = false; // the pending page is placed, at placedAt_
+    QPointF placedAt_;
+    QPointer<QWidget> awaitingDraw_;   // the pending view's render widget, once its frame is due
+    int drawsToWait_ = 0;
+    int showTimeout_ = 3000;
 };

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
@@ -89,22 +90,15 @@ class TestPreviewBrowser : public QObject {
     QString oldDir_;
     LoopbackOnly interceptor_;
 
-    // Writes the cache page around `fragment`, navigates and waits until the
-    // page has loaded.
+    // Writes the cache page around `fragment`, navigates, and waits until
+    // the page is on show and has loaded.
     bool Preview(TPreviewBrowser& browser, TShopVersion version, const QString& fragment)
     {
-        const QString path = WriteCachePage(version, fragment);
-        int finished = 0;
-        bool ok = false;
-        QMetaObject::Connection c;
-        browser.Navigate(path);
-        c = connect(browser.View(), &QWebEngineView::loadFinished, this, [&](bool success) {
-            ++finished;
-            ok = success;
-        });
-        const bool arrived = QTest::qWaitFor([&] { return finished > 0; }, kTimeout);
-        disconnect(c);
-        return arrived && ok;
+        QSignalSpy shown(&browser, &TPreviewBrowser::PageShown);
+        QSignalSpy loaded(&browser, &TPreviewBrowser::PageLoaded);
+        browser.Navigate(WriteCachePage(version, fragment), version);
+        return QTest::qWaitFor([&] { return !shown.isEmpty() && !loaded.isEmpty(); }, kTimeout) &&
+               loaded.first().first().toBool();
     }
 
 private slots:
@@ -182,15 +176,17 @@ private slots:
     void pageScriptsReachTheBridgeApartFromThePage()
     {
         TPreviewBrowser browser;
-        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>one</p>")));
         QWebEngineScript probe;
         probe.setWorldId(PageScriptWorld);
         probe.setInjectionPoint(QWebEngineScript::DocumentReady);
         probe.setSourceCode(QStringLiteral(
             "ravikBridge.then(function (o) { document.title = 'bridge:' + o.objectName; });"));
-        browser.Page()->scripts().insert(probe);
-        QVERIFY(Preview(browser, TShopVersion::Professional,
-                        QStringLiteral("<script>window.__seen = typeof ravikBridge + typeof qt;</script>")));
+        QWebEngineScriptCollection& everyPage = *QWebEngineProfile::defaultProfile()->scripts();
+        everyPage.insert(probe);
+        const bool shown = Preview(browser, TShopVersion::Professional,
+                                   QStringLiteral("<script>window.__seen = typeof ravikBridge + typeof qt;</script>"));
+        everyPage.remove(probe);
+        QVERIFY(shown);
         QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("bridge:ravik"), kTimeout);
         QCOMPARE(Eval(browser, QStringLiteral("window.__seen")).toString(), QStringLiteral("undefinedundefined"));
     }
@@ -244,7 +240,7 @@ private slots:
         // The same request succeeds once file access is allowed: the refusal
         // above is the page's setting at work, not a broken request.
         browser.Page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
-        QVERIFY(Preview(browser, TShopVersion::Basic, fragment));
+        browser.Page()->triggerAction(QWebEnginePage::Reload);
         QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("read:secret"), kTimeout);
         QFile::remove(QStringLiteral("files/secret.txt"));
     }
@@ -260,36 +256,63 @@ private slots:
         QVERIFY(server.requests >= 1);
     }
 
-    void hungPageGivesWayToTheNextPreview()
+    // Nothing a page does holds the next preview up: neither its script
+    // hanging while it loads nor one looping as the page is left. The next
+    // preview shows, and the spinning renderer ends.
+    // The first page, and the first of another storefront, open at the top
+    // of the user's module; the next keeps where the user scrolled to; and
+    // no blank page shows between the old page and the new.
+    void previewOpensAtTheModuleAndKeepsItsPlace()
     {
         TPreviewBrowser browser;
-        browser.SetResponseTimeout(4000);
-        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>fine</p>")));
+        browser.resize(600, 400);
+        browser.show();
+        const QString tall = QStringLiteral("<div style=\"width:2000px;height:3000px;background:%1\"></div>");
+        const QString moduleTop = QStringLiteral(
+            "Math.round(document.querySelector('.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top)");
+        QVERIFY(Preview(browser, TShopVersion::Professional, tall.arg(QLatin1String("#f00"))));
+        QVERIFY(Eval(browser, QStringLiteral("scrollY")).toInt() > 100);
+        QCOMPARE(Eval(browser, moduleTop).toInt(), 0);
 
-        WriteCachePage(TShopVersion::Professional, QStringLiteral("<script>while (true) {}</script>"));
-        browser.Navigate(CachePagePath());
-        // The editor's own event loop goes on while the page spins.
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
-        timer.start(50);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, kTimeout);
-        QCOMPARE(browser.PagesReplaced(), 0);
+        Eval(browser, QStringLiteral("scrollTo(123, scrollY + 456)"));
+        const QPoint left(123, Eval(browser, QStringLiteral("scrollY")).toInt());
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->scrollPosition().toPoint(), left, kTimeout);
+        // What the browser shows while the next page comes: the old page or
+        // the new, never anything else.
+        QSet<QRgb> seen;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this, [&] { seen.insert(browser.grab().toImage().pixel(300, 200)); });
+        sampler.start(0);
+        QVERIFY(Preview(browser, TShopVersion::Professional, tall.arg(QLatin1String("#00f"))));
+        QTest::qWait(200);
+        sampler.stop();
+        QCOMPARE(Eval(browser, QStringLiteral("[scrollX, scrollY]")).toList(), QVariantList({left.x(), left.y()}));
+        QCOMPARE(seen, QSet<QRgb>({qRgb(255, 0, 0), qRgb(0, 0, 255)}));
 
-        // After fixing the code, the next preview shows the new page, and the
-        // spinning renderer does not go on eating a processor.
-        const qint64 hungRenderer = browser.Page()->renderProcessPid();
-        QVERIFY(hungRenderer > 0);
-        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p id=\"fixed\">fixed</p>")));
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('fixed').textContent")).toString(),
-                 QStringLiteral("fixed"));
-        QCOMPARE(browser.PagesReplaced(), 1);
-        QVERIFY(browser.Page()->renderProcessPid() != hungRenderer);
-        QTRY_VERIFY_WITH_TIMEOUT(!RendererRuns(hungRenderer), kTimeout);
+        QVERIFY(Preview(browser, TShopVersion::Tmall, tall.arg(QLatin1String("#00f"))));
+        QCOMPARE(Eval(browser, moduleTop).toInt(), 0);
+        QCOMPARE(Eval(browser, QStringLiteral("scrollX")).toInt(), 0);
+    }
 
-        // A healthy page is kept.
-        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>again</p>")));
-        QCOMPARE(browser.PagesReplaced(), 1);
+    void hungPagesGiveWayToTheNextPreview()
+    {
+        TPreviewBrowser browser;
+        browser.SetShowTimeout(2000);
+        const QString loop = QStringLiteral("<p>ARMED</p><script>addEventListener('%1', function () { while (true) {} })</script>");
+        // The first hangs as it loads: it shows as it stands, the editor
+        // going on meanwhile.
+        for (const QString& trap : {QStringLiteral("<script>while (true) {}</script>"), loop.arg(QLatin1String("pagehide")),
+                                    loop.arg(QLatin1String("unload")), loop.arg(QLatin1String("beforeunload"))}) {
+            QSignalSpy shown(&browser, &TPreviewBrowser::PageShown);
+            browser.Navigate(WriteCachePage(TShopVersion::Professional, trap), TShopVersion::Professional);
+            QVERIFY(shown.wait(kTimeout));
+            const qint64 renderer = browser.Page()->renderProcessPid();
+            QVERIFY(renderer > 0);
+            QVERIFY2(Preview(browser, TShopVersion::Professional, QStringLiteral("<p id=\"next\">next</p>")), qPrintable(trap));
+            QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next').textContent")).toString(),
+                     QStringLiteral("next"));
+            QTRY_VERIFY_WITH_TIMEOUT(!RendererRuns(renderer), kTimeout);
+        }
     }
 };
 
