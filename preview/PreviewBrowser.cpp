@@ -24,11 +24,16 @@ TPreviewBrowser::TPreviewBrowser(QWidget* parent)
         if (token != placement_ || !pending_.page)
             return;
         placed_ = true;
-        placedAt_ = at;
+        pending_.position = at;
         ShowWhenDrawn();
     });
     showTimer_.setSingleShot(true);
-    connect(&showTimer_, &QTimer::timeout, this, &TPreviewBrowser::ShowPending);
+    connect(&showTimer_, &QTimer::timeout, this, [this] {
+        // Hidden, with a drawn page to come back to, the new page waits for
+        // the browser to show (showEvent).
+        if (isVisible() || !shown_.drawn)
+            ShowPending();
+    });
 }
 
 TPreviewBrowser::~TPreviewBrowser()
@@ -83,14 +88,18 @@ TPreviewPage* TPreviewBrowser::CreatePage()
             showTimer_.start(wait);
     });
     // Both come with a drawn frame.
-    connect(page, &QWebEnginePage::scrollPositionChanged, this, [this, page] {
-        if (page == pending_.page && placed_)
+    const auto drawn = [this, page](QPointF at) {
+        Buffer& buffer = page == shown_.page ? shown_ : pending_;
+        if (buffer.page != page)
+            return;
+        buffer.drawn = true;
+        if (page == shown_.page)
+            shown_.position = at;
+        else if (placed_)
             ShowWhenDrawn();
-    });
-    connect(page, &QWebEnginePage::contentsSizeChanged, this, [this, page] {
-        if (page == pending_.page && placed_)
-            ShowWhenDrawn();
-    });
+    };
+    connect(page, &QWebEnginePage::scrollPositionChanged, this, drawn);
+    connect(page, &QWebEnginePage::contentsSizeChanged, this, [page, drawn] { drawn(page->scrollPosition()); });
     return page;
 }
 
@@ -103,9 +112,8 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
     QVariantMap placement{{QStringLiteral("token"), ++placement_},
                           {QStringLiteral("atModule"), !shown_.page || shown_.version != version}};
     if (shown_.page) {
-        const QPointF at = shown_.page->scrollPosition();
-        placement.insert(QStringLiteral("x"), at.x());
-        placement.insert(QStringLiteral("y"), at.y());
+        placement.insert(QStringLiteral("x"), shown_.position.x());
+        placement.insert(QStringLiteral("y"), shown_.position.y());
     }
     bridge_->SetPlacement(placement);
 
@@ -139,15 +147,28 @@ void TPreviewBrowser::DropPending()
     pending_.page = nullptr;
 }
 
+void TPreviewBrowser::showEvent(QShowEvent*)
+{
+    // A page that waited while the browser was hidden draws now.
+    if (placed_)
+        ShowWhenDrawn();
+    else if (pending_.page && !showTimer_.isActive())
+        showTimer_.start(showTimeout_);
+}
+
 void TPreviewBrowser::ShowWhenDrawn()
 {
-    // A hidden view draws nothing to wait for.
     if (!pending_.view->isVisible()) {
-        ShowPending();
+        // A hidden view draws nothing. Where a page drawn before is on show,
+        // the new page waits for the browser to show again and comes up
+        // drawn; otherwise there is nothing to keep.
+        if (!shown_.drawn)
+            ShowPending();
         return;
     }
     const QPointF at = pending_.page->scrollPosition();
-    if (pending_.page->contentsSize().isEmpty() || qAbs(at.x() - placedAt_.x()) >= 1 || qAbs(at.y() - placedAt_.y()) >= 1)
+    const QPointF placedAt = pending_.position;
+    if (pending_.page->contentsSize().isEmpty() || qAbs(at.x() - placedAt.x()) >= 1 || qAbs(at.y() - placedAt.y()) >= 1)
         return;
     // The page reports its frame at the placed position a little before the
     // view draws it. The view's render widget draws in its timer events, and
@@ -179,6 +200,11 @@ void TPreviewBrowser::ShowPending()
     const bool hadFocus = shown_.view && focus && shown_.view->isAncestorOf(focus);
     pending_.view->show();
     pending_.view->raise();
+    // The keyboard moves along before the old view hides: left to the
+    // hiding, it would move on as by Tab, and a page reached by Tab focuses
+    // its first link, scrolling it into view.
+    if (hadFocus)
+        pending_.view->setFocus(Qt::OtherFocusReason);
     std::swap(shown_, pending_);
     // The old page is dropped, never navigated: it runs no more of its
     // scripts, and its renderer ends with it.
@@ -186,7 +212,5 @@ void TPreviewBrowser::ShowPending()
     pending_.page = nullptr;
     if (pending_.view)
         pending_.view->hide();
-    if (hadFocus)
-        shown_.view->setFocus();
     emit PageShown();
 }

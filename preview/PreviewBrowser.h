@@ -59,6 +59,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -66,6 +67,10 @@ private:
         QWebEngineView* view = nullptr;
         TPreviewPage* page = nullptr;
         TShopVersion version = TShopVersion::Professional;
+        // Where the page stands: placed there, then followed as drawn. A
+        // page that is not drawn (the browser hidden) reports no scrolling.
+        QPointF position;
+        bool drawn = false;   // a frame of the page has been drawn
     };
 
     QWebEngineView* CreateView();
@@ -85,8 +90,7 @@ private:
     Buffer pending_;   // under it, loading; its page is null when none loads
     QTimer showTimer_;
     int placement_ = 0;   // the latest navigation's; a page placed for an older one is not shown
-    bool placed_ = false; // the pending page is placed, at placedAt_
-    QPointF placedAt_;
+    bool placed_ = false; // the pending page is placed, at its position
     QPointer<QWidget> awaitingDraw_;   // the pending view's render widget, once its frame is due
     int drawsToWait_ = 0;
     int showTimeout_ = 3000;

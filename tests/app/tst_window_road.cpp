@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -211,6 +212,37 @@ private slots:
         QTest::keyClick(w.vmbtbtn1, Qt::Key_Return);
         QVERIFY(w.vmpgcntrl2->isVisible());
         QVERIFY(r.dialogs.messages.isEmpty());
+    }
+
+    // The preview opens at the user's module, and going to the code and
+    // back keeps the place the user scrolled to.
+    void previewKeepsItsPlaceAcrossPageSwitches()
+    {
+        Road r;
+        Tfrmravik& w = r.w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        r.Click(w.redt1->viewport(), QPoint(40, 20));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
+        QTest::keyClicks(w.redt1, QStringLiteral("<div style=\"height:3000px\">x</div>"));
+        const auto scrollY = [&] { return RunScript(w.wb1->Page(), QStringLiteral("scrollY")).toInt(); };
+
+        QSignalSpy shown(w.wb1, &TPreviewBrowser::PageShown);
+        r.ClickTab(1);
+        QVERIFY(shown.wait(kTimeout));
+        const int moduleTop = RunScript(w.wb1->Page(), QStringLiteral(
+            "Math.round(document.querySelector('.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top + scrollY)")).toInt();
+        QVERIFY(moduleTop > 100);
+        QCOMPARE(scrollY(), moduleTop);
+
+        RunScript(w.wb1->Page(), QStringLiteral("scrollBy(0, 333)"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.wb1->Page()->scrollPosition().y(), moduleTop + 333.0, kTimeout);
+        r.ClickTab(0);
+        shown.clear();
+        r.ClickTab(1);
+        QVERIFY(shown.wait(kTimeout));
+        QTest::qWait(300);   // nothing moves it afterwards either
+        QCOMPARE(scrollY(), moduleTop + 333);
     }
 };
 
