@@ -14,6 +14,8 @@ namespace {
 constexpr int kPlaceAfterLoad = 500;
 // The longest wait for a placed page's frame to be drawn.
 constexpr int kDrawnAfter = 100;
+// How long a page taken off show may take to clear before it is dropped.
+constexpr int kClearTimeout = 3000;
 }
 
 TPreviewBrowser::TPreviewBrowser(QWidget* parent)
@@ -27,6 +29,11 @@ TPreviewBrowser::TPreviewBrowser(QWidget* parent)
         pending_.position = at;
         ShowWhenDrawn();
     });
+    clearTimer_.setSingleShot(true);
+    connect(&clearTimer_, &QTimer::timeout, this, [this] {
+        delete spare_;   // hung as it was left: its renderer goes with it
+        spare_ = nullptr;
+    });
     showTimer_.setSingleShot(true);
     connect(&showTimer_, &QTimer::timeout, this, [this] {
         // Hidden, with a drawn page to come back to, the new page waits for
@@ -39,7 +46,9 @@ TPreviewBrowser::TPreviewBrowser(QWidget* parent)
 TPreviewBrowser::~TPreviewBrowser()
 {
     showTimer_.stop();
+    clearTimer_.stop();
     // The pages go before their views and the channel they use.
+    delete spare_;
     delete pending_.page;
     delete shown_.page;
 }
@@ -77,6 +86,14 @@ TPreviewPage* TPreviewBrowser::CreatePage()
     auto* page = new TPreviewPage(this);
     InstallPageScripts(*page, *channel_);
     connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
+        if (page == spare_) {
+            // The blank page is in (not the end of a load it cut short).
+            if (ok && page->url().scheme() == QLatin1String("about")) {
+                spareCleared_ = true;
+                clearTimer_.stop();
+            }
+            return;
+        }
         if (page != (pending_.page ? pending_.page : shown_.page))
             return;   // an older navigation's
         emit PageLoaded(ok);
@@ -107,6 +124,7 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 {
     const QUrl url = QUrl::fromLocalFile(path);
     emit NavigationRequested(url);
+    TPreviewPage* page = TakeSpare();
     DropPending();
 
     QVariantMap placement{{QStringLiteral("token"), ++placement_},
@@ -119,8 +137,7 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 
     if (!pending_.view)
         pending_.view = CreateView();
-    pending_.page = CreatePage();
-    pending_.version = version;
+    pending_ = {pending_.view, page, version};
     pending_.view->setPage(pending_.page);
     if (shown_.view) {
         // Shown under the page on show, it renders before it comes up.
@@ -143,8 +160,33 @@ void TPreviewBrowser::StopWaiting()
 void TPreviewBrowser::DropPending()
 {
     StopWaiting();
-    delete pending_.page;   // its renderer goes with it
+    if (pending_.page && !spare_)
+        Retire(pending_.page);
+    else
+        delete pending_.page;   // its renderer goes with it
     pending_.page = nullptr;
+}
+
+void TPreviewBrowser::Retire(TPreviewPage* page)
+{
+    delete spare_;
+    spare_ = page;
+    spareCleared_ = false;
+    // Leaving the page runs its leave handlers, here where no navigation
+    // waits for them.
+    page->load(QUrl(QStringLiteral("about:blank")));
+    clearTimer_.start(kClearTimeout);
+}
+
+TPreviewPage* TPreviewBrowser::TakeSpare()
+{
+    TPreviewPage* page = nullptr;
+    if (spare_ && spareCleared_)
+        std::swap(page, spare_);
+    else
+        delete std::exchange(spare_, nullptr);   // not cleared yet: it may be hung
+    clearTimer_.stop();
+    return page ? page : CreatePage();
 }
 
 void TPreviewBrowser::showEvent(QShowEvent*)
@@ -206,9 +248,8 @@ void TPreviewBrowser::ShowPending()
     if (hadFocus)
         pending_.view->setFocus(Qt::OtherFocusReason);
     std::swap(shown_, pending_);
-    // The old page is dropped, never navigated: it runs no more of its
-    // scripts, and its renderer ends with it.
-    delete pending_.page;
+    if (pending_.page)
+        Retire(pending_.page);
     pending_.page = nullptr;
     if (pending_.view)
         pending_.view->hide();

@@ -2,13 +2,16 @@
 // The embedded preview browser. The engine behind it is expensive to start,
 // so the widget is an empty frame until the first navigation creates it.
 //
-// Pages are double-buffered. Each navigation loads a fresh page in a second
+// Pages are double-buffered. Each navigation loads its page in a second
 // view kept under the one on show, and swaps it to the top once it has
 // been placed (scrolled to where the user expects it), so switching shows
-// no blank page between the old page and the new. The old page is never
-// navigated away from: it is dropped with its renderer, so nothing it does
-// on being left (a script looping in pagehide, unload or beforeunload) and
-// no hung script of its own can hold the next page up. A navigation
+// no blank page between the old page and the new. A page taken off show is
+// first cleared out of sight (sent to a blank page) and kept as the spare
+// for the next navigation, which saves starting a renderer each time. Only
+// a cleared spare is used again: a page that does not clear in time (a
+// script looping in pagehide, unload or beforeunload, or hung for good) is
+// dropped with its renderer, and the next navigation takes a fresh page, so
+// nothing a page does on being left can hold the next one up. A navigation
 // overtaken by a newer one before its page shows is dropped the same way.
 //
 // Where a page opens: the first page, and the first after the storefront
@@ -79,6 +82,10 @@ private:
     TPreviewPage* CreatePage();
     void StopWaiting();
     void DropPending();
+    // Clears `page` out of sight to keep it as the spare.
+    void Retire(TPreviewPage* page);
+    // The cleared spare, or a fresh page.
+    TPreviewPage* TakeSpare();
     // Shows the pending page once a frame at its placed position is drawn
     // (in its view under the shown one), so it comes up as it will stay.
     void ShowWhenDrawn();
@@ -89,6 +96,9 @@ private:
     Buffer shown_;     // on top
     Buffer pending_;   // under it, loading; its page is null when none loads
     QTimer showTimer_;
+    TPreviewPage* spare_ = nullptr;   // a page off show, no view of its own
+    bool spareCleared_ = false;
+    QTimer clearTimer_;
     int placement_ = 0;   // the latest navigation's; a page placed for an older one is not shown
     bool placed_ = false; // the pending page is placed, at its position
     QPointer<QWidget> awaitingDraw_;   // the pending view's render widget, once its frame is due
