@@ -88,6 +88,18 @@ struct Road {
         Click(w.vmpgcntrl1, QPoint((t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2));
     }
     void ClickCentre(const QWidget* widget) { Click(widget, widget->rect().center()); }
+    // Shows the window and types `code` into the code pane.
+    bool TypeCode(const QString& code)
+    {
+        w.show();
+        if (!QTest::qWaitForWindowActive(&w))
+            return false;
+        Click(w.redt1->viewport(), QPoint(40, 20));
+        if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == w.redt1; }))
+            return false;
+        QTest::keyClicks(w.redt1, code);
+        return true;
+    }
 };
 }
 
@@ -188,11 +200,7 @@ private slots:
     {
         Road r;
         Tfrmravik& w = r.w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        r.Click(w.redt1->viewport(), QPoint(40, 20));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
-        QTest::keyClicks(w.redt1, QStringLiteral("<p>x</p>"));
+        QVERIFY(r.TypeCode(QStringLiteral("<p>x</p>")));
 
         // Ctrl+Tab in the code pane is the page control's, not the pane's.
         QTest::keyClick(w.redt1, Qt::Key_Tab, Qt::ControlModifier);
@@ -220,11 +228,7 @@ private slots:
     {
         Road r;
         Tfrmravik& w = r.w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        r.Click(w.redt1->viewport(), QPoint(40, 20));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
-        QTest::keyClicks(w.redt1, QStringLiteral("<div style=\"height:3000px\">x</div>"));
+        QVERIFY(r.TypeCode(QStringLiteral("<div style=\"height:3000px\">x</div>")));
         const auto scrollY = [&] { return RunScript(w.wb1->Page(), QStringLiteral("scrollY")).toInt(); };
 
         QSignalSpy shown(w.wb1, &TPreviewBrowser::PageShown);
