@@ -2,12 +2,15 @@
 // the user's module (the custom-content module the storefront leaves open
 // for the code), or where the user left the page before it. The editor says
 // which through the bridge's `placement`; the keeper answers `Placed` with
-// the position once the page stands there, and keeps it there while the page still grows
-// (pictures arriving) until the page has loaded or the user moves it.
+// the position once the page stands there, and keeps it there while the
+// page still grows (pictures arriving) until it has loaded or the user
+// moves it.
 (function () {
     'use strict';
     ravikBridge.then(function (bridge) {
         var placement = bridge.placement;
+        if (placement.token === undefined)
+            return;   // a page no preview browser shows
         var done = false;
         var reported = false;
 
