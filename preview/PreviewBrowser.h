@@ -96,7 +96,7 @@ private:
     Buffer shown_;     // on top
     Buffer pending_;   // under it, loading; its page is null when none loads
     QTimer showTimer_;
-    TPreviewPage* spare_ = nullptr;   // a page off show, no view of its own
+    TPreviewPage* spare_ = nullptr;   // a page off show, hidden
     bool spareCleared_ = false;
     QTimer clearTimer_;
     int placement_ = 0;   // the latest navigation's; a page placed for an older one is not shown
