@@ -232,7 +232,19 @@ void TControl::SetParent(QWidget* parent)
 {
     if (parent == parentWidget())
         return;
+    const bool wasShownWindow = parent && isWindow() && isVisible();
+    if (wasShownWindow) {
+        floatingMaximized_ = isMaximized();
+        const QRect r = floatingMaximized_ && normalGeometry().isValid() ? normalGeometry() : geometry();
+        floatingBounds_ = Bounds(r.x(), r.y(), r.width(), r.height());
+    }
+    if (parent)
+        floating_ = false;
     QWidget::setParent(parent);
+    // A child keeps no window state; a maximised window would otherwise come
+    // back maximised whenever it floats again.
+    if (wasShownWindow)
+        setWindowState(Qt::WindowNoState);
     ApplyVisibility();
     if (parent) {
         if (parentColor_)
@@ -1025,6 +1037,14 @@ void TControl::ManualFloat(const TRect& screenRect)
         visible_ = true;
         QWidget::show();
     }
+    floating_ = true;
+    TDockDrag::Floated(this);
+}
+
+TRect TControl::WindowDockZone()
+{
+    const TPoint origin = ClientToScreen(Point(0, 0));
+    return Bounds(origin.X, origin.Y, Width(), Height());
 }
 
 void TControl::mousePressEvent(QMouseEvent* e)
@@ -1262,6 +1282,8 @@ void TControl::moveEvent(QMoveEvent* e)
 {
     QWidget::moveEvent(e);
     SizeMaybeChanged(lastBounds_);
+    if (floating_ && isWindow())
+        TDockDrag::WindowMoved(this);
 }
 
 void TControl::ChildListChanged(QWidget* child, bool added)

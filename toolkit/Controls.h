@@ -326,6 +326,17 @@ public:
     // Makes the control a window of its own at `screenRect` (undocking it
     // from its site first), shown unless it is hidden on purpose.
     virtual void ManualFloat(const TRect& screenRect);
+    // True from ManualFloat until the control is given a parent again.
+    bool Floating() const { return floating_; }
+    // Where the control was the last time it was a shown window of its own
+    // that was then given a parent (screen coordinates; its normal bounds
+    // when it was maximised), and whether it was maximised: what it comes
+    // back as when it floats again. Empty until then.
+    TRect FloatingBounds() const { return floatingBounds_; }
+    bool FloatingMaximized() const { return floatingMaximized_; }
+    // Where, on this site, a floating window dragged by its title bar must
+    // be let go to dock here (screen coordinates). The base: all of it.
+    virtual TRect WindowDockZone();
 
     // ---- actions ----
     // Raises OnClick.
@@ -492,6 +503,12 @@ private:
     QRegion dirty_;   // invalidated, not yet painted
     std::map<int, int> timers_;   // id -> Qt timer id
     QPointer<TControl> hostDockSite_;
+    bool floating_ = false;
+    // A floating window's title-bar drag may dock it only with a press made
+    // after it floated (see TDockDrag::Floated).
+    bool windowDockArmed_ = false;
+    TRect floatingBounds_;
+    bool floatingMaximized_ = false;
 };
 
 // The windowed-control name the widgets know; one class serves both.

@@ -1,11 +1,14 @@
 #include "DockDrag.h"
 
 #include "Controls.h"
+#include "X11.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRubberBand>
+
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +17,25 @@
 namespace {
 
 TDockDrag* current = nullptr;
+std::function<TPointerState()> pointerQuery;
+
+// How often a drag following a window asks where the pointer is.
+constexpr int WindowDragPollInterval = 20;
+
+bool LeftButtonDown()
+{
+    // Qt knows the buttons only from its own mouse events, and a window
+    // manager moving a window sends none: ask the X server.
+    if (xcb_connection_t* connection = X11Connection()) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_query_pointer_reply_t* reply =
+            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr);
+        const bool down = reply && (reply->mask & XCB_BUTTON_MASK_1);
+        free(reply);
+        return down;
+    }
+    return QGuiApplication::mouseButtons() & Qt::LeftButton;
+}
 
 // The frame showing where a dragged control would go: a tool-tip window
 // above the others that takes neither the focus nor the mouse.
@@ -39,6 +61,19 @@ bool IsMouseEvent(QEvent::Type type)
 }
 
 } // namespace
+
+TPointerState QueryPointer()
+{
+    if (pointerQuery)
+        return pointerQuery();
+    const QPoint p = QCursor::pos();
+    return {{p.x(), p.y()}, LeftButtonDown()};
+}
+
+void SetPointerQuery(std::function<TPointerState()> query)
+{
+    pointerQuery = std::move(query);
+}
 
 bool DragThresholdPassed(TPoint start, TPoint now, int threshold)
 {
@@ -95,10 +130,13 @@ TDockDrag::TDockDrag(TControl* control, TControl* source, TPoint screenStart, in
       threshold_(threshold < 0 ? DefaultDragThreshold : threshold)
 {
     // The outline of a floating drop keeps the pressed point under the
-    // cursor, inside the control's bounds.
+    // cursor, inside the floating window's bounds.
     const QPoint origin = control->mapToGlobal(QPoint(0, 0));
-    grabOffset_.X = std::clamp(screenStart.X - origin.x(), 0, std::max(control->Width() - 1, 0));
-    grabOffset_.Y = std::clamp(screenStart.Y - origin.y(), 0, std::max(control->Height() - 1, 0));
+    const TSize size = FloatingSize();
+    grabOffset_.X = std::clamp(screenStart.X - origin.x(), 0, std::max(size.cx - 1, 0));
+    grabOffset_.Y = std::clamp(screenStart.Y - origin.y(), 0, std::max(size.cy - 1, 0));
+    poll_.setInterval(WindowDragPollInterval);
+    connect(&poll_, &QTimer::timeout, this, &TDockDrag::Poll);
 }
 
 TDockDrag::~TDockDrag()
@@ -131,6 +169,51 @@ void TDockDrag::Cancel()
         current->Finish();
 }
 
+void TDockDrag::WindowMoved(TControl* control)
+{
+    if (current || !control || !control->Floating() || !control->windowDockArmed_)
+        return;
+    const TPointerState pointer = QueryPointer();
+    if (!pointer.LeftDown || control->geometry().contains(pointer.Pos.ToQPoint()))
+        return;
+    current = new TDockDrag(control, nullptr, pointer.Pos, 0);
+    current->followsWindow_ = true;
+    qApp->installEventFilter(current);
+    current->Start();
+    current->MoveTo(pointer.Pos);
+    current->poll_.start();
+}
+
+void TDockDrag::Floated(TControl* control)
+{
+    control->windowDockArmed_ = !QueryPointer().LeftDown;
+    if (control->windowDockArmed_)
+        return;
+    // No event says when that button comes up (it may go to another
+    // window), so ask until it has.
+    auto* wait = new QTimer(control);
+    connect(wait, &QTimer::timeout, control, [control, wait] {
+        if (QueryPointer().LeftDown)
+            return;
+        control->windowDockArmed_ = true;
+        wait->deleteLater();
+    });
+    wait->start(50);
+}
+
+void TDockDrag::Poll()
+{
+    if (!control_ || !control_->Floating()) {
+        Finish();
+        return;
+    }
+    const TPointerState pointer = QueryPointer();
+    if (pointer.LeftDown)
+        MoveTo(pointer.Pos);
+    else
+        Drop(pointer.Pos);
+}
+
 QWidget* TDockDrag::Feedback() const
 {
     return frame_.get();
@@ -146,11 +229,23 @@ void TDockDrag::Start()
     frame_ = std::make_unique<TDockFrame>();
 }
 
+TSize TDockDrag::FloatingSize() const
+{
+    if (!control_)
+        return {};
+    // A control that was a window before floats at that window's size.
+    const TRect before = control_->FloatingBounds();
+    if (!before.IsEmpty())
+        return {before.Width(), before.Height()};
+    return {control_->Width(), control_->Height()};
+}
+
 TRect TDockDrag::FloatingRect(TPoint p) const
 {
     if (!control_)
         return {};
-    return Bounds(p.X - grabOffset_.X, p.Y - grabOffset_.Y, control_->Width(), control_->Height());
+    const TSize size = FloatingSize();
+    return Bounds(p.X - grabOffset_.X, p.Y - grabOffset_.Y, size.cx, size.cy);
 }
 
 void TDockDrag::MoveTo(TPoint p)
@@ -158,10 +253,17 @@ void TDockDrag::MoveTo(TPoint p)
     bool accepts = false;
     TRect rect;
     target_ = FindDockSite(control_, p, accepts, rect, frame_.get());
+    // A window dragged by its title bar passes over sites on its way; only
+    // a site's own zone for it counts.
+    if (followsWindow_ && target_ && !(accepts && target_->WindowDockZone().Contains(p)))
+        target_ = nullptr;
     accepts_ = target_ && accepts;
     // Over a site that refuses the control the drop would do nothing, so
-    // nothing is shown.
-    dockRect_ = target_ ? (accepts_ ? rect : TRect{}) : FloatingRect(p);
+    // nothing is shown; nor is anything where a moved window just stays.
+    if (target_)
+        dockRect_ = accepts_ ? rect : TRect{};
+    else
+        dockRect_ = followsWindow_ ? TRect{} : FloatingRect(p);
     if (!frame_)
         return;
     // Showing a window sends events, which may end the drag on the way.
@@ -182,6 +284,7 @@ void TDockDrag::Drop(TPoint p)
     const QPointer<TControl> control = control_;
     const QPointer<TControl> target = target_;
     const bool accepts = accepts_;
+    const bool followsWindow = followsWindow_;
     const TRect floating = FloatingRect(p);
     // The drag is over before the control moves, so that a failure on the
     // way leaves no drag behind.
@@ -211,7 +314,8 @@ void TDockDrag::Drop(TPoint p)
         rescue();
         return;
     }
-    control->ManualFloat(floating);
+    if (!followsWindow)
+        control->ManualFloat(floating);
 }
 
 void TDockDrag::Finish()
@@ -219,6 +323,7 @@ void TDockDrag::Finish()
     if (finished_)
         return;
     finished_ = true;
+    poll_.stop();
     qApp->removeEventFilter(this);
     if (QRubberBand* frame = frame_.release()) {
         frame->hide();
@@ -237,7 +342,7 @@ bool TDockDrag::eventFilter(QObject* watched, QEvent* e)
     if (finished_)
         return false;
     const QEvent::Type type = e->type();
-    if (type == QEvent::ApplicationDeactivate) {
+    if (type == QEvent::ApplicationDeactivate && !followsWindow_) {
         Finish();
         return false;
     }
@@ -251,7 +356,8 @@ bool TDockDrag::eventFilter(QObject* watched, QEvent* e)
     }
     // Mouse events come once to the window and then to the widget; only the
     // widget's is ours to take, the window's keeps Qt's own bookkeeping.
-    if (!IsMouseEvent(type) || !watched->isWidgetType())
+    // The pointer of a window being moved is polled instead.
+    if (!IsMouseEvent(type) || !watched->isWidgetType() || followsWindow_)
         return false;
     if (!control_) {
         Finish();

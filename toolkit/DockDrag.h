@@ -12,11 +12,19 @@
 // everything as it was; the release docks the control into the site
 // (DockDrop), floats it as a window of its own at the outline where no site
 // is, and does nothing over a site that refuses it.
+//
+// A floating control's window dragged by its title bar is moved by the
+// window manager, which keeps the mouse to itself meanwhile: no mouse event
+// comes. Its moves start a drag that asks the window system for the pointer
+// instead, and docks the control where the button is let go inside a site's
+// WindowDockZone; elsewhere the window stays where it was moved.
 #include "Graphics.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QRubberBand;
@@ -35,6 +43,15 @@ bool DragThresholdPassed(TPoint start, TPoint now, int threshold = DefaultDragTh
 TControl* FindDockSite(TControl* client, TPoint screenPos, bool& accepts, TRect& dropRect,
                        const QWidget* ignore = nullptr);
 
+// The pointer as the window system has it now, whoever holds the mouse.
+struct TPointerState {
+    TPoint Pos;
+    bool LeftDown = false;
+};
+TPointerState QueryPointer();
+// Replaces where QueryPointer asks (for tests); an empty function restores it.
+void SetPointerQuery(std::function<TPointerState()> query);
+
 class TDockDrag : public QObject {
     Q_OBJECT
 public:
@@ -49,6 +66,13 @@ public:
     static void Begin(TControl* control, TControl* source, TPoint screenStart, bool immediate, int threshold = -1);
     // Ends the current drag without dropping.
     static void Cancel();
+    // A floating control's window has moved. With the left button held
+    // (pressed after the control floated) and the cursor off the window's
+    // client area, as on its title bar, a drag following the pointer begins.
+    static void WindowMoved(TControl* control);
+    // The control has just become a window of its own: the press that may
+    // still be held (a double-click on its tab) cannot drag it anywhere.
+    static void Floated(TControl* control);
 
     TControl* Control() const { return control_; }
     // True once the threshold was passed (the frame is on screen).
@@ -61,6 +85,8 @@ public:
     TRect DockRect() const { return dockRect_; }
     // The frame showing DockRect while the drag runs.
     QWidget* Feedback() const;
+    // True for a drag of a window the window manager is moving.
+    bool FollowsWindow() const { return followsWindow_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -73,6 +99,9 @@ private:
     // Takes the drag off the application; the object goes later.
     void Finish();
     TRect FloatingRect(TPoint p) const;
+    TSize FloatingSize() const;
+    // A tick of a drag following a window: the pointer moved or let go.
+    void Poll();
 
     QPointer<TControl> control_;
     QPointer<TControl> source_;
@@ -86,4 +115,6 @@ private:
     TRect dockRect_;
     std::unique_ptr<QRubberBand> frame_;
     bool updatingFrame_ = false;
+    bool followsWindow_ = false;
+    QTimer poll_;
 };

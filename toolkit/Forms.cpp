@@ -272,7 +272,9 @@ void TCustomForm::hideEvent(QHideEvent* e)
     TControl::hideEvent(e);
     if (e->spontaneous())
         return;
-    visible_ = false;
+    // A form docked on a page goes out of sight with the page; it is still
+    // meant to be shown.
+    visible_ = !isWindow() && !isHidden();
     if (OnHide)
         OnHide(this);
 }

@@ -1,10 +1,8 @@
 #include "WindowManagerHints.h"
 
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
-#include <QWidget>
+#include "X11.h"
 
-#include <xcb/xcb.h>
+#include <QWidget>
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,11 +39,8 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name, int length)
 
 void SetSingleBorderHints(QWidget* window)
 {
-    if (!window || !window->isWindow() || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
+    xcb_connection_t* connection = X11Connection();
+    if (!window || !window->isWindow() || !connection)
         return;
     static const char kName[] = "_MOTIF_WM_HINTS";
     const xcb_atom_t atom = Atom(connection, kName, int(sizeof kName - 1));

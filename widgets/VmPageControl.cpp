@@ -653,10 +653,25 @@ void TVmPageControl::DblClick()
     const TPoint p = CursorPos();
     const int tab = TabAtPos(p.X, p.Y);
     if (TControl* control = DockedControlOf(PageForTab(tab))) {
-        // The window appears where the control was on the page.
-        const TPoint origin = control->ClientToScreen(Point(0, 0));
-        control->ManualFloat(Bounds(origin.X, origin.Y, control->Width(), control->Height()));
+        TRect bounds = control->FloatingBounds();
+        if (bounds.IsEmpty()) {
+            const TPoint origin = control->ClientToScreen(Point(0, 0));
+            bounds = Bounds(origin.X, origin.Y, control->Width(), control->Height());
+        }
+        const bool maximized = control->FloatingMaximized();
+        control->ManualFloat(bounds);
+        if (maximized && control->isVisible())
+            control->showMaximized();
     }
+}
+
+TRect TVmPageControl::WindowDockZone()
+{
+    if (LayoutPending())
+        UpdateLayout();
+    const TRect row = TabAreaRect();
+    const TPoint origin = ClientToScreen(Point(row.Left, row.Top));
+    return Bounds(origin.X, origin.Y, row.Width(), row.Height());
 }
 
 bool TVmPageControl::eventFilter(QObject* watched, QEvent* e)

@@ -124,6 +124,9 @@ public:
     bool IsDockSite() const override { return dockSite_; }
     bool GetSiteInfo(TControl* client, TPoint screenPos, TRect& influenceRect) override;
     bool DockDrop(TControl* client, TPoint screenPos) override;
+    // A floating window dragged by its title bar docks on the tab row only,
+    // so that one moved across the pages on its way stays floating.
+    TRect WindowDockZone() override;
 
     // ---- overrides of the tab control ----
     void Changing(int NewIndex, bool& AllowChange) override;
@@ -138,7 +141,8 @@ public:
 
 protected:
     void CMColorChanged() override;
-    // Double-clicking the tab of a docked control makes it float.
+    // Double-clicking the tab of a docked control makes it float: where it
+    // was the last time it floated, else where it is on the page.
     void DblClick() override;
     // Pressing the left button on the tab of a docked control, once the tab
     // is selected, arms a drag of that control.

@@ -124,7 +124,9 @@ private slots:
         const QPoint tab = w.ToolTab();
         const QPoint start = w.pc1.mapToGlobal(tab);
         const QPoint toolOrigin = w.tool->mapToGlobal(QPoint(0, 0));
-        const QSize size = w.tool->size();
+        // The tool was a window before it docked: it floats at that size.
+        const QSize size(120, 80);
+        QVERIFY(w.tool->size() != size);
         const QPoint drop(300, 420);   // below both windows
 
         w.Press(w.pc1, tab);
@@ -293,17 +295,22 @@ private slots:
         QCOMPARE(toolPage->PageIndex(), 0);
     }
 
-    void doubleClickFloatsTheToolWhereItWas()
+    void doubleClickFloatsTheToolAsTheWindowItWasLast()
     {
         DockWindows w;
         QVERIFY(w.Ready());
+        const auto doubleClickTab = [&w] {
+            const QPoint tab = w.ToolTab();
+            QTest::mouseMove(&w.pc1, tab);   // the cursor is where the tab is hit
+            QTest::mouseClick(&w.pc1, Qt::LeftButton, {}, tab);
+            QTest::mouseDClick(&w.pc1, Qt::LeftButton, {}, tab);
+            QTest::mouseRelease(&w.pc1, Qt::LeftButton, {}, tab);
+        };
+        // The tool was a window before it docked: it floats back there.
         QPointer<TVmTabSheet> page = w.pc1.DockedPage(w.tool);
-        const QPoint tab = w.ToolTab();
-        const QRect before(w.tool->mapToGlobal(QPoint(0, 0)), w.tool->size());
-        QTest::mouseMove(&w.pc1, tab);   // the cursor is where the tab is hit
-        QTest::mouseClick(&w.pc1, Qt::LeftButton, {}, tab);
-        QTest::mouseDClick(&w.pc1, Qt::LeftButton, {}, tab);
-        QTest::mouseRelease(&w.pc1, Qt::LeftButton, {}, tab);
+        const QRect before = w.tool->FloatingBounds().ToQRect();
+        QCOMPARE(before.size(), QSize(120, 80));
+        doubleClickTab();
         QCOMPARE(TDockDrag::Current(), nullptr);
         QVERIFY(!page);
         QVERIFY(w.tool->isWindow());
@@ -311,6 +318,78 @@ private slots:
         QCOMPARE(w.tool->geometry(), before);
         QCOMPARE(w.tool->HostDockSite(), nullptr);
         QCOMPARE(w.pc1.ActivePage(), w.left.pages[0]);
+
+        // Moved, sized and maximised, then docked: it comes back the same.
+        w.tool->setGeometry(400, 300, 200, 150);
+        w.tool->showMaximized();
+        QTRY_VERIFY(w.tool->isMaximized());
+        w.pc1.DockControl(w.tool);
+        QVERIFY(!w.tool->isMaximized());
+        doubleClickTab();
+        QVERIFY(w.tool->isWindow());
+        QTRY_VERIFY(w.tool->isMaximized());
+        w.tool->showNormal();
+        QTRY_COMPARE(w.tool->geometry(), QRect(400, 300, 200, 150));
+    }
+
+    void aToolWindowDraggedByItsTitleBarDocksOnATabRowOnly()
+    {
+        DockWindows w;
+        QVERIFY(w.Ready());
+        // The window manager keeps the mouse while it moves a window: the
+        // drag learns of the pointer only by asking.
+        TPointerState pointer{{300, 420}, true};
+        SetPointerQuery([&pointer] { return pointer; });
+        const struct Restore {
+            ~Restore() { SetPointerQuery({}); }
+        } restore;
+        const auto dragTo = [&](QPoint cursor) {
+            pointer.Pos = {cursor.x(), cursor.y()};
+            // The title bar above the window's client area is under the cursor.
+            w.tool->move(cursor + QPoint(-40, 12));
+        };
+
+        // Floated by a press still held (a double-click on its tab): moves
+        // of its window do not drag it until that button has come up.
+        w.tool->ManualFloat(Bounds(250, 400, 120, 80));
+        QTRY_VERIFY(w.tool->isVisible());
+        dragTo(DockWindows::TabCentre(w.pc2, 0) + w.pc2.mapToGlobal(QPoint(0, 0)));
+        QTest::qWait(50);
+        QCOMPARE(TDockDrag::Current(), nullptr);
+        pointer.LeftDown = false;
+        QTest::qWait(100);
+
+        // A new press on the title bar: across the other control's pages no
+        // site is offered, nor anything drawn; over its tab row it is.
+        pointer.LeftDown = true;
+        dragTo(DockWindows::Centre(w.pc2));
+        QTRY_VERIFY(TDockDrag::Current());
+        QVERIFY(TDockDrag::Current()->FollowsWindow());
+        QCOMPARE(TDockDrag::Current()->Target(), nullptr);
+        QCOMPARE(FeedbackRect(), QRect());
+        const QPoint row = w.pc2.mapToGlobal(QPoint(w.pc2.Width() - 20, 10));   // right of the tab
+        dragTo(row);
+        QTRY_COMPARE(TDockDrag::Current()->Target(), &w.pc2);
+        QCOMPARE(TRect::FromQRect(FeedbackRect()), w.pc2.DockDropRect());
+
+        pointer.LeftDown = false;
+        QTRY_VERIFY(w.pc2.DockedPage(w.tool));
+        QCOMPARE(TDockDrag::Current(), nullptr);
+        QCOMPARE(w.pc2.ActivePage(), w.pc2.DockedPage(w.tool));
+        QVERIFY(!w.tool->Floating());
+
+        // Let go across the pages, the window stays where it was moved.
+        // (Out of sight with its page, the tool is still meant to show.)
+        w.pc2.SetActivePage(w.right.pages[0]);
+        QVERIFY(w.tool->Visible());
+        w.tool->ManualFloat(Bounds(250, 400, 120, 80));
+        pointer.LeftDown = true;
+        dragTo(DockWindows::Centre(w.pc1));
+        QTRY_VERIFY(TDockDrag::Current());
+        pointer.LeftDown = false;
+        QTRY_COMPARE(TDockDrag::Current(), nullptr);
+        QVERIFY(w.tool->isWindow());
+        QCOMPARE(w.tool->pos(), DockWindows::Centre(w.pc1) + QPoint(-40, 12));
     }
 
     void aToolFreedWhileDockedOrDraggedLeavesNothingBehind()
