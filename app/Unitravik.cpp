@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "FindReplace.h"
 #include "Formatting.h"
+#include "LiveRefresh.h"
 #include "PageComposer.h"
 #include "PlainText.h"
 #include "PreviewBrowser.h"
@@ -26,6 +27,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 // A failing handler shows its message the way the application's default
@@ -172,7 +174,14 @@ Tfrmravik::Tfrmravik(TComponent* owner) : TForm(owner)
     EndLoading();
 }
 
-Tfrmravik::~Tfrmravik() = default;
+Tfrmravik::~Tfrmravik()
+{
+    // The controls go one by one after this; a page control losing its
+    // pages on the way must not start a preview in a browser already gone.
+    vmpgcntrl1->OnChange = nullptr;
+    liveRefresh_->SetActive(false);
+    frmPreview->removeEventFilter(this);
+}
 
 void Tfrmravik::CreateControls()
 {
@@ -240,6 +249,7 @@ void Tfrmravik::CreateControls()
     vmpgcntrl1->SetHotTrackColor(clMoneyGreen);
     vmpgcntrl1->SetTabHeight(25);
     vmpgcntrl1->SetFixedDimension(25);
+    vmpgcntrl1->SetDockSite(true);
     vmtbshtTabSheet1 = MakePage(this, vmpgcntrl1, "vmtbshtTabSheet1", QStringLiteral("  自定义代码  "));
     redt1 = Named(new TCodePane(vmtbshtTabSheet1), "redt1");
     SetCodePaneFont(*redt1, PixelFont(QStringLiteral("宋体"), 16));
@@ -253,9 +263,17 @@ void Tfrmravik::CreateControls()
     // The pane holds code: pasted mark-up goes in as text, not as formatting.
     redt1->setAcceptRichText(false);
     SetWidgetAlign(redt1, alClient);
-    vmtbshtTabSheet2 = MakePage(this, vmpgcntrl1, "vmtbshtTabSheet2", QStringLiteral("实时预览"));
-    wb1 = Named(new TPreviewBrowser(vmtbshtTabSheet2), "wb1");
+    // The live preview is a form docked on the second page, so that it can
+    // be torn off beside the code and docked back; the page takes its
+    // caption. Docked hidden and then shown, it makes no page active.
+    frmPreview = Named(new TForm(this), "frmPreview");
+    frmPreview->SetCaption(QStringLiteral("实时预览"));
+    wb1 = Named(new TPreviewBrowser(frmPreview), "wb1");
     SetWidgetAlign(wb1, alClient);
+    vmpgcntrl1->DockControl(frmPreview);
+    frmPreview->SetVisible(true);
+    liveRefresh_ = new TLiveRefresh([this] { RefreshFloatingPreview(); }, this);
+    PreviewMoved();
     vmpgcntrl1->SetTabIndex(0);
     vmpgcntrl1->SetActivePage(vmtbshtTabSheet1);
 
@@ -331,6 +349,25 @@ void Tfrmravik::WireEvents()
     vmpgcntrl2->OnClose = [this](TObject*, bool& allow) { Run([&] { vmpgcntrl2Close(vmpgcntrl2, allow); }); };
 
     connect(redt1, &QTextEdit::textChanged, this, [this] { RunHandler([&] { redt1Change(redt1); }); });
+    connect(redt1, &QTextEdit::textChanged, liveRefresh_, &TLiveRefresh::Changed);
+    connect(versionGroup_, &QButtonGroup::buttonToggled, liveRefresh_, [this](QAbstractButton*, bool checked) {
+        if (checked)
+            liveRefresh_->Soon();
+    });
+    frmPreview->OnClose = [this](TObject*, TCloseAction& action) {
+        RunHandler([&] { frmPreviewClose(frmPreview, action); });
+    };
+    frmPreview->installEventFilter(this);
+    // Without a window manager a window has no close box: the keyboard
+    // closes the floating preview too.
+    auto* closePreview = new QAction(frmPreview);
+    closePreview->setShortcut(QKeySequence::Close);
+    closePreview->setShortcutContext(Qt::WindowShortcut);
+    connect(closePreview, &QAction::triggered, this, [this] {
+        if (frmPreview->isWindow())
+            frmPreview->Close();
+    });
+    frmPreview->addAction(closePreview);
     redt1->installEventFilter(this);
     redt1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(redt1, &QWidget::customContextMenuRequested, this,
@@ -343,10 +380,14 @@ bool Tfrmravik::eventFilter(QObject* watched, QEvent* event)
     if (watched == redt1 && event->type() == QEvent::KeyPress) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         int key = keyEvent->key();
+        if (keyEvent->matches(QKeySequence::Paste))
+            liveRefresh_->Soon();
         RunHandler([&] { redt1KeyDown(redt1, key, keyEvent->modifiers()); });
         if (key == 0)
             return true;   // a handler that clears the key consumes it
     }
+    if (watched == frmPreview && event->type() == QEvent::ParentChange && !Destroying())
+        PreviewMoved();
     if (watched == lbl1 && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && lbl1->rect().contains(mouse->position().toPoint()))
@@ -389,6 +430,29 @@ void Tfrmravik::WebPreview()
     TShell::Instance().OpenDocument(CachePagePath());
 }
 
+void Tfrmravik::PreviewMoved()
+{
+    vmtbshtTabSheet2 = qobject_cast<TVmTabSheet*>(frmPreview->Parent());
+    if (vmtbshtTabSheet2)
+        Named(vmtbshtTabSheet2, "vmtbshtTabSheet2");
+    liveRefresh_->SetActive(!frmPreview->Parent());
+}
+
+void Tfrmravik::RefreshFloatingPreview()
+{
+    RunHandler([&] {
+        try {
+            LocalPreview();
+            liveRefreshFailed_ = false;
+        } catch (...) {
+            if (liveRefreshFailed_)
+                return;
+            liveRefreshFailed_ = true;
+            throw;
+        }
+    });
+}
+
 // ---- handlers -------------------------------------------------------------
 
 void Tfrmravik::FormShow(QObject*) { vmpgcntrl2->SetVisible(false); }
@@ -407,7 +471,11 @@ void Tfrmravik::btn2Click(QObject*) { SaveCodePaneAs(*redt1, dlgSave1); }
 
 void Tfrmravik::N4Click(QObject*) { SaveCodePaneAs(*redt1, dlgSave1); }
 
-void Tfrmravik::N1Click(QObject*) { PasteIntoCodePane(*redt1); }
+void Tfrmravik::N1Click(QObject*)
+{
+    PasteIntoCodePane(*redt1);
+    liveRefresh_->Soon();
+}
 
 void Tfrmravik::N3Click(QObject*) { CopyFromCodePane(*redt1); }
 
@@ -428,10 +496,30 @@ void Tfrmravik::vmbtbtn1Click(QObject*) { vmpgcntrl2->Show(); }
 
 void Tfrmravik::btn5Click(QObject*) { FindInCodePane(*redt1, edt1->text()); }
 
-void Tfrmravik::btn6Click(QObject*) { ReplaceAllInCodePane(*redt1, edt1->text(), edt2->text()); }
+void Tfrmravik::btn6Click(QObject*)
+{
+    ReplaceAllInCodePane(*redt1, edt1->text(), edt2->text());
+    liveRefresh_->Soon();
+}
 
 // The panel keeps its page (AllowClose stays false) and its two texts; only
 // the whole control goes out of sight until "查找替换" brings it back.
 void Tfrmravik::vmpgcntrl2Close(QObject*, bool&) { vmpgcntrl2->SetVisible(false); }
 
-void Tfrmravik::vmbtbtn6Click(QObject*) { FormatForReading(*redt1); }
+void Tfrmravik::vmbtbtn6Click(QObject*)
+{
+    FormatForReading(*redt1);
+    liveRefresh_->Soon();
+}
+
+// Docked back from the event loop: the window cannot go while its own close
+// is being handled. Without other pages after it, the page it gets at the
+// end of the row is the place it had.
+void Tfrmravik::frmPreviewClose(QObject*, TCloseAction& Action)
+{
+    Action = caNone;
+    QTimer::singleShot(0, this, [this] {
+        if (frmPreview->isWindow())
+            Run([&] { vmpgcntrl1->DockControl(frmPreview); });
+    });
+}

@@ -25,6 +25,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTextEdit;
+class TLiveRefresh;
 class TPreviewBrowser;
 
 class Tfrmravik : public TForm {
@@ -61,7 +62,10 @@ public:
     TVmPageControl* vmpgcntrl1;
     TVmTabSheet* vmtbshtTabSheet1;
     QTextEdit* redt1;            // the code pane
+    // The preview's page: made for the docked preview form, so it goes
+    // while the preview floats (nullptr then) and comes back when it docks.
     TVmTabSheet* vmtbshtTabSheet2;
+    TForm* frmPreview;           // "实时预览": docked on its page, or a window of its own
     TPreviewBrowser* wb1;        // the embedded browser, started at the first preview
     TVmPageControl* vmpgcntrl2;  // the find panel
     TVmTabSheet* vmtbshtTabSheet3;
@@ -107,6 +111,8 @@ public:
     void btn6Click(QObject* Sender);          // replace all
     void vmpgcntrl2Close(QObject* Sender, bool& AllowClose);   // close the find panel
     void vmbtbtn6Click(QObject* Sender);      // format for reading
+    // Closing the floating preview docks it back as the page "实时预览".
+    void frmPreviewClose(QObject* Sender, TCloseAction& Action);
 
     // The shop version of the checked radio button.
     TShopVersion ShopVersion() const;
@@ -117,6 +123,8 @@ public:
     void LocalPreview();
     // Compose and write, then hand the cache page to the desktop's browser.
     void WebPreview();
+    // While the preview floats it follows the code by itself.
+    TLiveRefresh& LiveRefresh() const { return *liveRefresh_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,7 +134,14 @@ private:
     // and its stored properties assigned while the window is loading.
     void CreateControls();
     void WireEvents();
+    // The preview form was docked or floated.
+    void PreviewMoved();
+    void RefreshFloatingPreview();
 
     QButtonGroup* versionGroup_ = nullptr;
     QString bufferedPage_;   // the text last put into mmo4
+    TLiveRefresh* liveRefresh_ = nullptr;
+    // A refresh that failed showed why; the next ones stay quiet until one
+    // succeeds, rather than raise a box at every pause in typing.
+    bool liveRefreshFailed_ = false;
 };

@@ -168,7 +168,10 @@ private slots:
         QCOMPARE(w.vmpgcntrl1->Tabs()[1]->Caption, QStringLiteral("实时预览"));
         QCOMPARE(w.vmpgcntrl2->Tabs()[0]->Caption, QStringLiteral("查找替换"));
         QVERIFY(w.vmpgcntrl2->ShowCloseButton());
-        QCOMPARE(w.wb1->parentWidget(), w.vmtbshtTabSheet2);
+        // The preview is a form docked on its page, so that it can float.
+        QCOMPARE(w.vmpgcntrl1->DockedPage(w.frmPreview), w.vmtbshtTabSheet2);
+        QCOMPARE(w.vmtbshtTabSheet2->objectName(), QStringLiteral("vmtbshtTabSheet2"));
+        QCOMPARE(w.wb1->parentWidget(), w.frmPreview);
         QCOMPARE(w.redt1->parentWidget(), w.vmtbshtTabSheet1);
 
         // Creation order of the window's own controls; later ones lie above.
