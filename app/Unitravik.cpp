@@ -438,6 +438,24 @@ void Tfrmravik::PreviewMoved()
     liveRefresh_->SetActive(!frmPreview->Parent());
 }
 
+// The first time it floats, the preview opens beside the window at the
+// size of its page, moved in as far as the screen needs.
+void Tfrmravik::PlaceFloatingPreview()
+{
+    if (!frmPreview->FloatingBounds().IsEmpty())
+        return;
+    const QRect screen = this->screen()->availableGeometry();
+    // The pages are laid out at the first paint, which has not come yet.
+    if (vmpgcntrl1->LayoutPending())
+        vmpgcntrl1->UpdateLayout();
+    const TRect page = vmpgcntrl1->DisplayRect();
+    const QSize size = QSize(page.Width(), page.Height()).boundedTo(screen.size());
+    const QRect window = geometry();
+    const int left = std::max(screen.left(), std::min(frameGeometry().right() + 1, screen.right() + 1 - size.width()));
+    const int top = std::max(screen.top(), std::min(window.top(), screen.bottom() + 1 - size.height()));
+    frmPreview->SetFloatingBounds(Bounds(left, top, size.width(), size.height()));
+}
+
 void Tfrmravik::RefreshFloatingPreview()
 {
     RunHandler([&] {
@@ -455,7 +473,11 @@ void Tfrmravik::RefreshFloatingPreview()
 
 // ---- handlers -------------------------------------------------------------
 
-void Tfrmravik::FormShow(QObject*) { vmpgcntrl2->SetVisible(false); }
+void Tfrmravik::FormShow(QObject*)
+{
+    vmpgcntrl2->SetVisible(false);
+    PlaceFloatingPreview();
+}
 
 void Tfrmravik::btn1Click(QObject*) { WebPreview(); }
 

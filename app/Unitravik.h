@@ -136,6 +136,7 @@ private:
     void WireEvents();
     // The preview form was docked or floated.
     void PreviewMoved();
+    void PlaceFloatingPreview();
     void RefreshFloatingPreview();
 
     QButtonGroup* versionGroup_ = nullptr;

@@ -333,6 +333,8 @@ public:
     // when it was maximised), and whether it was maximised: what it comes
     // back as when it floats again. Empty until then.
     TRect FloatingBounds() const { return floatingBounds_; }
+    // Where the control is to float the first time (nothing asked yet).
+    void SetFloatingBounds(const TRect& bounds) { floatingBounds_ = bounds; }
     bool FloatingMaximized() const { return floatingMaximized_; }
     // Where, on this site, a floating window dragged by its title bar must
     // be let go to dock here (screen coordinates). The base: all of it.
@@ -505,8 +507,9 @@ private:
     QPointer<TControl> hostDockSite_;
     bool floating_ = false;
     // A floating window's title-bar drag may dock it only with a press made
-    // after it floated (see TDockDrag::Floated).
+    // after it floated, and only once it has moved (see TDockDrag::Floated).
     bool windowDockArmed_ = false;
+    TPoint floatingPos_;
     TRect floatingBounds_;
     bool floatingMaximized_ = false;
 };

@@ -173,19 +173,44 @@ void TDockDrag::WindowMoved(TControl* control)
 {
     if (current || !control || !control->Floating() || !control->windowDockArmed_)
         return;
-    const TPointerState pointer = QueryPointer();
-    if (!pointer.LeftDown || control->geometry().contains(pointer.Pos.ToQPoint()))
+    // The window manager placing a new window reports where it already is.
+    const QPoint pos = control->geometry().topLeft();
+    if (pos == control->floatingPos_.ToQPoint())
         return;
-    current = new TDockDrag(control, nullptr, pointer.Pos, 0);
-    current->followsWindow_ = true;
-    qApp->installEventFilter(current);
-    current->Start();
-    current->MoveTo(pointer.Pos);
-    current->poll_.start();
+    control->floatingPos_ = {pos.x(), pos.y()};
+    const TPointerState pointer = QueryPointer();
+    if (control->geometry().contains(pointer.Pos.ToQPoint()))
+        return;
+    if (pointer.LeftDown) {
+        current = new TDockDrag(control, nullptr, pointer.Pos, 0);
+        current->followsWindow_ = true;
+        qApp->installEventFilter(current);
+        current->Start();
+        current->MoveTo(pointer.Pos);
+        current->poll_.start();
+        return;
+    }
+    // Docked from the event loop: the window cannot go while its own move
+    // is being handled.
+    const QPointer<TControl> moved = control;
+    QMetaObject::invokeMethod(
+        control,
+        [moved, pointer] {
+            if (!moved || !moved->Floating() || current)
+                return;
+            bool accepts = false;
+            TRect rect;
+            TControl* site = FindDockSite(moved, pointer.Pos, accepts, rect);
+            if (site && accepts && site->WindowDockZone().Contains(pointer.Pos))
+                site->DockDrop(moved, pointer.Pos);
+        },
+        Qt::QueuedConnection);
 }
 
 void TDockDrag::Floated(TControl* control)
 {
+    const QPoint pos = control->geometry().topLeft();
+    control->floatingPos_ = {pos.x(), pos.y()};
     control->windowDockArmed_ = !QueryPointer().LeftDown;
     if (control->windowDockArmed_)
         return;

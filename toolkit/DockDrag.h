@@ -15,9 +15,12 @@
 //
 // A floating control's window dragged by its title bar is moved by the
 // window manager, which keeps the mouse to itself meanwhile: no mouse event
-// comes. Its moves start a drag that asks the window system for the pointer
-// instead, and docks the control where the button is let go inside a site's
-// WindowDockZone; elsewhere the window stays where it was moved.
+// comes, and some window managers tell of the move only once it is over.
+// A move reported while the button is held starts a drag that asks the
+// window system for the pointer instead; a move reported after the release
+// is a drop where the cursor is. Either docks the control when the button
+// is let go inside a site's WindowDockZone; elsewhere the window stays
+// where it was moved.
 #include "Graphics.h"
 
 #include <QObject>
@@ -66,9 +69,11 @@ public:
     static void Begin(TControl* control, TControl* source, TPoint screenStart, bool immediate, int threshold = -1);
     // Ends the current drag without dropping.
     static void Cancel();
-    // A floating control's window has moved. With the left button held
-    // (pressed after the control floated) and the cursor off the window's
-    // client area, as on its title bar, a drag following the pointer begins.
+    // A floating control's window has moved, with the cursor off its client
+    // area (on its title bar): with the left button held (pressed after the
+    // control floated) a drag following the pointer begins; with the button
+    // up the move is over, and the control docks if it was let go on a
+    // site's zone.
     static void WindowMoved(TControl* control);
     // The control has just become a window of its own: the press that may
     // still be held (a double-click on its tab) cannot drag it anywhere.

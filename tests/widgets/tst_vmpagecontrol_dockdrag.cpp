@@ -343,53 +343,55 @@ private slots:
         const struct Restore {
             ~Restore() { SetPointerQuery({}); }
         } restore;
-        const auto dragTo = [&](QPoint cursor) {
+        const auto moveTo = [&](QPoint cursor) {
             pointer.Pos = {cursor.x(), cursor.y()};
             // The title bar above the window's client area is under the cursor.
             w.tool->move(cursor + QPoint(-40, 12));
         };
+        const QPoint row2 = w.pc2.mapToGlobal(QPoint(w.pc2.Width() - 20, 10));   // right of the tab
 
         // Floated by a press still held (a double-click on its tab): moves
         // of its window do not drag it until that button has come up.
         w.tool->ManualFloat(Bounds(250, 400, 120, 80));
         QTRY_VERIFY(w.tool->isVisible());
-        dragTo(DockWindows::TabCentre(w.pc2, 0) + w.pc2.mapToGlobal(QPoint(0, 0)));
+        moveTo(row2);
         QTest::qWait(50);
         QCOMPARE(TDockDrag::Current(), nullptr);
         pointer.LeftDown = false;
         QTest::qWait(100);
+        QVERIFY(!w.pc2.DockedPage(w.tool));
 
-        // A new press on the title bar: across the other control's pages no
-        // site is offered, nor anything drawn; over its tab row it is.
+        // A window manager that tells of every move: across the other
+        // control's pages no site is offered, nor anything drawn; over its
+        // tab row it is, and letting go there docks the tool.
         pointer.LeftDown = true;
-        dragTo(DockWindows::Centre(w.pc2));
+        moveTo(DockWindows::Centre(w.pc2));
         QTRY_VERIFY(TDockDrag::Current());
         QVERIFY(TDockDrag::Current()->FollowsWindow());
         QCOMPARE(TDockDrag::Current()->Target(), nullptr);
         QCOMPARE(FeedbackRect(), QRect());
-        const QPoint row = w.pc2.mapToGlobal(QPoint(w.pc2.Width() - 20, 10));   // right of the tab
-        dragTo(row);
+        pointer.Pos = {row2.x(), row2.y()};
         QTRY_COMPARE(TDockDrag::Current()->Target(), &w.pc2);
         QCOMPARE(TRect::FromQRect(FeedbackRect()), w.pc2.DockDropRect());
-
         pointer.LeftDown = false;
         QTRY_VERIFY(w.pc2.DockedPage(w.tool));
         QCOMPARE(TDockDrag::Current(), nullptr);
         QCOMPARE(w.pc2.ActivePage(), w.pc2.DockedPage(w.tool));
         QVERIFY(!w.tool->Floating());
 
-        // Let go across the pages, the window stays where it was moved.
+        // One that tells only once the button is up: let go across the
+        // pages the window stays where it was moved, on the tab row it docks.
         // (Out of sight with its page, the tool is still meant to show.)
         w.pc2.SetActivePage(w.right.pages[0]);
         QVERIFY(w.tool->Visible());
         w.tool->ManualFloat(Bounds(250, 400, 120, 80));
-        pointer.LeftDown = true;
-        dragTo(DockWindows::Centre(w.pc1));
-        QTRY_VERIFY(TDockDrag::Current());
-        pointer.LeftDown = false;
-        QTRY_COMPARE(TDockDrag::Current(), nullptr);
+        moveTo(DockWindows::Centre(w.pc1));
+        QTest::qWait(50);
+        QCOMPARE(TDockDrag::Current(), nullptr);
         QVERIFY(w.tool->isWindow());
         QCOMPARE(w.tool->pos(), DockWindows::Centre(w.pc1) + QPoint(-40, 12));
+        moveTo(row2);
+        QTRY_VERIFY(w.pc2.DockedPage(w.tool));
     }
 
     void aToolFreedWhileDockedOrDraggedLeavesNothingBehind()

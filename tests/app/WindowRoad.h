@@ -1,0 +1,92 @@
+#pragma once
+// The finished window in a folder of its own, with remote hosts blocked and
+// the dialogs scripted, driven by the mouse through its window.
+#include "FakeDialogs.h"
+#include "TestMain.h"
+#include "Unitravik.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWindow>
+
+namespace window_test {
+constexpr int kTimeout = 30000;
+
+// The storefront heads name remote hosts, and these machines have no name
+// service: every such request would hold the page for seconds.
+class NoRemoteHosts : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        if (info.requestUrl().scheme().startsWith(QLatin1String("http")))
+            info.block(true);
+    }
+};
+
+inline QVariant RunScript(QWebEnginePage* page, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
+        return QStringLiteral("<no answer>");
+    return result;
+}
+
+struct Road {
+    QTemporaryDir dir;
+    QString oldDir = QDir::currentPath();
+    NoRemoteHosts interceptor;
+    FakeDialogs dialogs;
+    Tfrmravik w;
+
+    Road()
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("files"));
+        QDir::setCurrent(dir.path());
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
+    }
+    ~Road()
+    {
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+        QDir::setCurrent(oldDir);
+    }
+    QByteArray CachePage() const
+    {
+        QFile f(dir.filePath(QStringLiteral("files/cache.html")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QPoint At(const QWidget* widget, const QPoint& p) const { return widget->mapTo(&w, p); }
+    void Click(const QWidget* widget, const QPoint& p, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseMove(w.windowHandle(), At(widget, p));
+        QTest::mouseClick(w.windowHandle(), button, {}, At(widget, p));
+        QCoreApplication::processEvents();
+    }
+    void ClickTab(int index)
+    {
+        const TRect t = w.vmpgcntrl1->TabClientRect(index);
+        Click(w.vmpgcntrl1, QPoint((t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2));
+    }
+    void ClickCentre(const QWidget* widget) { Click(widget, widget->rect().center()); }
+    // Shows the window and types `code` into the code pane.
+    bool TypeCode(const QString& code)
+    {
+        w.show();
+        if (!QTest::qWaitForWindowActive(&w))
+            return false;
+        Click(w.redt1->viewport(), QPoint(40, 20));
+        if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == w.redt1; }))
+            return false;
+        QTest::keyClicks(w.redt1, code);
+        return true;
+    }
+};
+} // namespace window_test
