@@ -436,13 +436,22 @@ void Tfrmravik::PreviewMoved()
     if (vmtbshtTabSheet2)
         Named(vmtbshtTabSheet2, "vmtbshtTabSheet2");
     liveRefresh_->SetActive(!frmPreview->Parent());
+    previewHasFloated_ |= !frmPreview->Parent();
+}
+
+void Tfrmravik::WMWindowPosChanged(const TRect& oldBounds)
+{
+    TForm::WMWindowPosChanged(oldBounds);
+    if (!Loading())
+        PlaceFloatingPreview();
 }
 
 // The first time it floats, the preview opens beside the window at the
-// size of its page, moved in as far as the screen needs.
+// size of its page, moved in as far as the screen needs. From then on it
+// floats where the user last had it.
 void Tfrmravik::PlaceFloatingPreview()
 {
-    if (!frmPreview->FloatingBounds().IsEmpty())
+    if (previewHasFloated_)
         return;
     const QRect screen = this->screen()->availableGeometry();
     // The pages are laid out at the first paint, which has not come yet.

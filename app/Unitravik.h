@@ -128,6 +128,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Moved or resized: the place the preview floats to first follows.
+    void WMWindowPosChanged(const TRect& oldBounds) override;
 
 private:
     // The stored layout: every control created with its owner and parent
@@ -145,4 +147,5 @@ private:
     // A refresh that failed showed why; the next ones stay quiet until one
     // succeeds, rather than raise a box at every pause in typing.
     bool liveRefreshFailed_ = false;
+    bool previewHasFloated_ = false;
 };

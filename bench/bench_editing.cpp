@@ -16,15 +16,14 @@
 #include "CodePane.h"
 #include "CodePaneLayout.h"
 #include "EditorCommands.h"
+#include "Fragments.h"
 #include "Formatting.h"
 #include "ScrollBar.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QProcess>
 #include <QTextEdit>
 #include <QtTest/QTest>
 
@@ -36,20 +35,6 @@
 namespace {
 
 QString g_folder;
-
-bool MakeFragments(const QString& folder)
-{
-    const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),
-                            QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                QStringLiteral("/../../shared/tools/make-fragments.py"),
-                            QStringLiteral("/work/shared/tools/make-fragments.py")};
-    for (const QString& tool : tools) {
-        if (!tool.isEmpty() && QFile::exists(tool) &&
-            QProcess::execute(QStringLiteral("python3"), {tool, QStringLiteral("--outdir"), folder}) == 0)
-            return true;
-    }
-    return false;
-}
 
 // The code pane as the main window has it: its size and font, the
 // scroll-bar rule after every change, the space key handled on key-down.
@@ -132,7 +117,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     g_folder = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!QFile::exists(g_folder + QStringLiteral("/frag_1m.html")) && !MakeFragments(g_folder)) {
+    if (!QFile::exists(g_folder + QStringLiteral("/frag_1m.html")) && !fragments::Make(g_folder)) {
         std::fprintf(stderr, "no fragments: pass their folder or install python3 and make-fragments.py\n");
         return 1;
     }

@@ -27,6 +27,7 @@
 #include "EditorCommands.h"
 #include "FindReplace.h"
 #include "Formatting.h"
+#include "Fragments.h"
 #include "PlainText.h"
 #include "Startup.h"
 #include "Unitravik.h"
@@ -34,8 +35,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -57,20 +56,6 @@ public:
     bool ExecuteSave(QWidget*, const TSaveRequest&, QString&) override { return false; }
     bool ExecuteFont(QWidget*, TFontChoice&) override { return false; }
 };
-
-bool MakeFragments(const QString& folder)
-{
-    const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),
-                            QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                QStringLiteral("/../../shared/tools/make-fragments.py"),
-                            QStringLiteral("/work/shared/tools/make-fragments.py")};
-    for (const QString& tool : tools) {
-        if (!tool.isEmpty() && QFile::exists(tool) &&
-            QProcess::execute(QStringLiteral("python3"), {tool, QStringLiteral("--outdir"), folder}) == 0)
-            return true;
-    }
-    return false;
-}
 
 const QString& Fragment(const char* name)
 {
@@ -258,7 +243,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     RegisterFontSubstitutions();   // the window's fonts, as the program has them
     g_folder = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!QFile::exists(g_folder + QStringLiteral("/frag_4m.html")) && !MakeFragments(g_folder)) {
+    if (!QFile::exists(g_folder + QStringLiteral("/frag_4m.html")) && !fragments::Make(g_folder)) {
         std::fprintf(stderr, "no fragments: pass their folder or install python3 and make-fragments.py\n");
         return 1;
     }

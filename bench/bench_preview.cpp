@@ -10,6 +10,7 @@
 //   bench_preview [fragment.html] [rounds]
 // Without a fragment file the 100 KB fragment is made with make-fragments.py.
 #include "Application.h"
+#include "Fragments.h"
 #include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PreviewBrowser.h"
@@ -19,8 +20,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -31,22 +30,6 @@
 #include <cstdio>
 
 namespace {
-QString MakeFragment(const QString& dir)
-{
-    const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),
-                            // shared/ lies beside the source tree
-                            QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                QStringLiteral("/../../shared/tools/make-fragments.py"),
-                            QStringLiteral("/work/shared/tools/make-fragments.py")};
-    for (const QString& tool : tools) {
-        if (tool.isEmpty() || !QFile::exists(tool))
-            continue;
-        if (QProcess::execute(QStringLiteral("python3"), {tool, QStringLiteral("--outdir"), dir}) == 0)
-            return dir + QStringLiteral("/frag_100k.html");
-    }
-    return {};
-}
-
 // Runs `start` and returns how long until the browser shows the new page
 // and until that page has loaded, in milliseconds.
 std::pair<double, double> WaitShownAndLoaded(TPreviewBrowser* browser, const std::function<void()>& start)
@@ -90,7 +73,9 @@ int main(int argc, char** argv)
 
     QTemporaryDir work;
     QDir(work.path()).mkdir(QStringLiteral("files"));
-    QString fragmentFile = argc > 1 && argv[1][0] ? QString::fromLocal8Bit(argv[1]) : MakeFragment(work.path());
+    QString fragmentFile = argc > 1 && argv[1][0] ? QString::fromLocal8Bit(argv[1])
+                         : fragments::Make(work.path()) ? work.filePath(QStringLiteral("frag_100k.html"))
+                                                        : QString();
     const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 15;
     QFile file(fragmentFile);
     if (fragmentFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {

@@ -1,7 +1,9 @@
 #pragma once
-// The finished window in a folder of its own, with remote hosts blocked and
-// the dialogs scripted, driven by the mouse through its window.
+// The finished window in a folder of its own, off the network but for the
+// loopback address, with the dialogs scripted, driven by the mouse through
+// its window.
 #include "FakeDialogs.h"
+#include "LoopbackOnly.h"
 #include "TestMain.h"
 #include "Unitravik.h"
 
@@ -10,22 +12,10 @@
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWindow>
 
 namespace window_test {
 constexpr int kTimeout = 30000;
-
-// The storefront heads name remote hosts, and these machines have no name
-// service: every such request would hold the page for seconds.
-class NoRemoteHosts : public QWebEngineUrlRequestInterceptor {
-public:
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        if (info.requestUrl().scheme().startsWith(QLatin1String("http")))
-            info.block(true);
-    }
-};
 
 inline QVariant RunScript(QWebEnginePage* page, const QString& script)
 {
@@ -43,7 +33,7 @@ inline QVariant RunScript(QWebEnginePage* page, const QString& script)
 struct Road {
     QTemporaryDir dir;
     QString oldDir = QDir::currentPath();
-    NoRemoteHosts interceptor;
+    LoopbackOnly interceptor;
     FakeDialogs dialogs;
     Tfrmravik w;
 

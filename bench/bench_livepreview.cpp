@@ -1,0 +1,207 @@
+// The preview torn off beside the code, on the finished window with the
+// 100 KB and the 1 MB one-line fragments (only the loopback address is
+// reached: this machine has no name service).
+//
+//   keystroke        one letter typed in the middle of the fragment, key
+//                    event and the repaint it asks for, with the preview
+//                    docked behind the code page and with it floating (the
+//                    live refresh waiting); each key on its own, so the
+//                    slowest is known too
+//   refresh          what the refresh runs on the window's thread when the
+//                    pause is over: read the pane, compose, write the cache
+//                    page, ask the browser to load it
+//   key to painted   from the last keystroke to the first paint of the
+//                    preview showing the new page (the pause included)
+//
+//   bench_livepreview [keystrokes] [rounds]
+#include "Application.h"
+#include "Fragments.h"
+#include "LoopbackOnly.h"
+#include "LiveRefresh.h"
+#include "PreviewBrowser.h"
+#include "Startup.h"
+#include "Unitravik.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+struct Figures {
+    double median = 0, p95 = 0, max = 0;
+};
+
+Figures Summary(std::vector<double> v)
+{
+    if (v.empty())
+        return {};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 95 / 100)], v.back()};
+}
+
+void Print(const char* what, const Figures& f)
+{
+    std::printf("  %-34s median %8.2f ms  p95 %8.2f  max %8.2f\n", what, f.median, f.p95, f.max);
+}
+
+// When the browser was asked to load, when its page had loaded, and when
+// its view was first painted after that.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(TPreviewBrowser& browser) : browser_(browser) {}
+    // Waits for the next page shown and painted; false on a time-out.
+    // The times are in milliseconds from `start`.
+    bool Wait(const QElapsedTimer& start)
+    {
+        navigated_ = loaded_ = painted_ = -1;
+        QWebEngineView* view = browser_.View();
+        const auto navigation = connect(&browser_, &TPreviewBrowser::NavigationRequested, this,
+                                        [&] { navigated_ = start.nsecsElapsed() / 1e6; });
+        const auto load = connect(view, &QWebEngineView::loadFinished, this, [&] { loaded_ = start.nsecsElapsed() / 1e6; });
+        start_ = &start;
+        const QList<QWidget*> children = view->findChildren<QWidget*>();
+        for (QWidget* child : children)
+            child->installEventFilter(this);
+        const bool ok = QTest::qWaitFor([this] { return painted_ >= 0; }, 60000);
+        for (QWidget* child : children)
+            child->removeEventFilter(this);
+        disconnect(navigation);
+        disconnect(load);
+        return ok;
+    }
+    bool Wait()
+    {
+        QElapsedTimer start;
+        start.start();
+        return Wait(start);
+    }
+    double Navigated() const { return navigated_; }
+    double Loaded() const { return loaded_; }
+    double Painted() const { return painted_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (loaded_ >= 0 && painted_ < 0 && e->type() == QEvent::Paint)
+            painted_ = start_->nsecsElapsed() / 1e6;
+        return false;
+    }
+
+private:
+    TPreviewBrowser& browser_;
+    const QElapsedTimer* start_ = nullptr;
+    double navigated_ = -1, loaded_ = -1, painted_ = -1;
+};
+
+std::vector<double> Keystrokes(Tfrmravik& w, int count)
+{
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (int i = 0; i < count; ++i) {
+        timer.start();
+        QTest::keyClick(w.redt1, Qt::Key_A);
+        QCoreApplication::processEvents();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return times;
+}
+
+void Measure(Tfrmravik& w, const QString& name, const QString& fragment, int keystrokes, int rounds)
+{
+    std::printf("%s (%lld characters, one line)\n", qPrintable(name), static_cast<long long>(fragment.size()));
+    w.redt1->setPlainText(fragment);
+    QTextCursor middle(w.redt1->document());
+    middle.setPosition(w.redt1->document()->characterCount() / 2);
+    w.redt1->setTextCursor(middle);
+    w.redt1->setFocus();
+    QTest::qWait(500);   // the pane's lazy layout and first paints
+    Print("keystroke, preview docked", Summary(Keystrokes(w, keystrokes)));
+
+    // Floated beside the window as a user does it, from its own tab; it
+    // shows the page once, then the keys come.
+    PaintWatch watch(*w.wb1);
+    w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet2);
+    watch.Wait();
+    w.frmPreview->ManualFloat(w.frmPreview->FloatingBounds());
+    watch.Wait();
+    w.activateWindow();
+    w.redt1->setFocus();
+    QTest::qWait(200);
+    const Figures live = Summary(Keystrokes(w, keystrokes));
+    Print("keystroke, preview floating", live);
+    std::printf("  %-34s %s\n", "", live.max < 16 ? "every keystroke under 16 ms" : "SOME KEYSTROKES OVER 16 ms");
+    watch.Wait();   // the refresh after the last of them
+
+    std::vector<double> refresh;
+    QElapsedTimer timer;
+    for (int i = 0; i < rounds; ++i) {
+        timer.start();
+        w.LocalPreview();
+        refresh.push_back(timer.nsecsElapsed() / 1e6);
+        watch.Wait();
+    }
+    Print("refresh on the window's thread", Summary(refresh));
+    std::vector<double> navigated, loaded, painted;
+    for (int i = 0; i < rounds; ++i) {
+        timer.start();
+        QTest::keyClick(w.redt1, Qt::Key_B);
+        if (!watch.Wait(timer))
+            std::printf("  no paint within a minute\n");
+        navigated.push_back(watch.Navigated());
+        loaded.push_back(watch.Loaded());
+        painted.push_back(watch.Painted());
+        QTest::qWait(100);
+    }
+    Print("last keystroke to refresh", Summary(navigated));
+    Print("last keystroke to page loaded", Summary(loaded));
+    Print("last keystroke to page painted", Summary(painted));
+
+    w.frmPreview->Close();
+    (void)QTest::qWaitFor([&] { return w.vmtbshtTabSheet2 != nullptr; }, 5000);
+    w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet1);
+}
+}
+
+int main(int argc, char** argv)
+{
+    PrepareProcess();
+    TApplication app(argc, argv);
+    InitialiseApplication(app);
+    const int keystrokes = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
+    const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 15;
+
+    QTemporaryDir work;
+    QDir(work.path()).mkdir(QStringLiteral("files"));
+    if (!fragments::Make(work.path())) {
+        std::fprintf(stderr, "no fragments: install python3 and make-fragments.py\n");
+        return 1;
+    }
+    QDir::setCurrent(work.path());
+    LoopbackOnly interceptor;
+    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
+
+    Tfrmravik window;
+    window.show();
+    (void)QTest::qWaitForWindowExposed(&window);
+    // The browser starts at the first preview, as it does for a user.
+    window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet2);
+    PaintWatch(*window.wb1).Wait();
+    window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet1);
+    std::printf("platform %s, %d keystrokes and %d rounds each\n", qPrintable(QGuiApplication::platformName()),
+                keystrokes, rounds);
+    Measure(window, QStringLiteral("100 KB"), fragments::Read(work.filePath(QStringLiteral("frag_100k.html"))),
+            keystrokes, rounds);
+    Measure(window, QStringLiteral("1 MB"), fragments::Read(work.filePath(QStringLiteral("frag_1m.html"))),
+            keystrokes, rounds);
+    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+    return 0;
+}
