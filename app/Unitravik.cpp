@@ -268,6 +268,8 @@ void Tfrmravik::CreateControls()
     // caption. Docked hidden and then shown, it makes no page active.
     frmPreview = Named(new TForm(this), "frmPreview");
     frmPreview->SetCaption(QStringLiteral("实时预览"));
+    // Closing the main window ends the program even while the preview floats.
+    frmPreview->setAttribute(Qt::WA_QuitOnClose, false);
     wb1 = Named(new TPreviewBrowser(frmPreview), "wb1");
     SetWidgetAlign(wb1, alClient);
     vmpgcntrl1->DockControl(frmPreview);
@@ -545,9 +547,12 @@ void Tfrmravik::vmbtbtn6Click(QObject*)
 
 // Docked back from the event loop: the window cannot go while its own close
 // is being handled. Without other pages after it, the page it gets at the
-// end of the row is the place it had.
+// end of the row is the place it had. Once the main window has closed, the
+// program is ending and asks every window to close: the preview goes too.
 void Tfrmravik::frmPreviewClose(QObject*, TCloseAction& Action)
 {
+    if (!isVisible())
+        return;
     Action = caNone;
     QTimer::singleShot(0, this, [this] {
         if (frmPreview->isWindow())

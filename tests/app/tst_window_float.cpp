@@ -121,6 +121,13 @@ private slots:
         QVERIFY(r.Floating());
         QCOMPARE(w.frmPreview->geometry(), QRect(40, 50, 500, 400));
         QVERIFY(r.dialogs.messages.isEmpty());
+
+        // The program ending after the main window closed asks every window
+        // to close: a preview that docked back instead would keep it running.
+        w.close();
+        QVERIFY(w.frmPreview->close());
+        QCoreApplication::processEvents();
+        QVERIFY(w.frmPreview->isWindow() && !w.frmPreview->isVisible());
     }
 
     void draggedOutItFollowsEveryCommandAndLetGoOnTheTabRowItDocks()
