@@ -367,7 +367,11 @@ bool TDockDrag::eventFilter(QObject* watched, QEvent* e)
     if (finished_)
         return false;
     const QEvent::Type type = e->type();
-    if (type == QEvent::ApplicationDeactivate && !followsWindow_) {
+    // Losing the keyboard to another program ends a drag, unless the button
+    // is still held: without a window manager the focus may leave late, as
+    // a window that had it (a floating tool docked again) goes, while the
+    // user is already dragging on.
+    if (type == QEvent::ApplicationDeactivate && !followsWindow_ && !QueryPointer().LeftDown) {
         Finish();
         return false;
     }

@@ -145,16 +145,18 @@ bool Desktop::HasFocus(unsigned window)
     return reply && reply->focus == window;
 }
 
-void Desktop::CloseMainWindow()
+void Desktop::CloseWindow(unsigned window)
 {
+    if (!window)
+        window = mainWindow_;
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = mainWindow_;
+    event.window = window;
     event.type = Atom("WM_PROTOCOLS");
     event.data.data32[0] = Atom("WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection_, 0, mainWindow_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_send_event(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     xcb_flush(connection_);
 }
 
@@ -232,14 +234,14 @@ QRect Desktop::Geometry(unsigned window)
     return {};
 }
 
-QImage Desktop::Grab()
+QImage Desktop::Grab(unsigned window)
 {
-    return GrabScreen(Geometry());
+    return GrabScreen(Geometry(window));
 }
 
-QRgb Desktop::PixelAt(QPoint client)
+QRgb Desktop::PixelAt(QPoint client, unsigned window)
 {
-    const QImage image = Grab();
+    const QImage image = Grab(window);
     return image.valid(client) ? image.pixel(client) : 0;
 }
 

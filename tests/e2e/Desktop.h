@@ -43,8 +43,10 @@ public:
     QString Title(unsigned window);
     // Whether `window` has the keyboard: keys typed now reach it.
     bool HasFocus(unsigned window);
-    // Asks the main window to close, as a window manager's close does.
-    void CloseMainWindow();
+    // Asks a window (the main window by default) to close, as a window
+    // manager's close does.
+    void CloseWindow(unsigned window = 0);
+    void CloseMainWindow() { CloseWindow(); }
 
     // ---- input ----
     void MoveTo(QPoint client);
@@ -60,10 +62,12 @@ public:
     // ---- output ----
     // The window's area in root coordinates (the main window by default).
     QRect Geometry(unsigned window = 0);
-    // What the screen shows of the main window's client area now.
-    QImage Grab();
-    // The colour the screen shows at a client point (0 when off screen).
-    QRgb PixelAt(QPoint client);
+    // What the screen shows of a window's client area now (the main
+    // window's by default).
+    QImage Grab(unsigned window = 0);
+    // The colour the screen shows at a client point of a window (the main
+    // window by default); 0 when off screen.
+    QRgb PixelAt(QPoint client, unsigned window = 0);
     // 32-bit values (atoms, cardinals) of a window property.
     QList<unsigned> Property(unsigned window, const char* name);
     QString AtomName(unsigned atom);

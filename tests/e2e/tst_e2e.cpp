@@ -29,9 +29,16 @@ const QPoint kInPreview(150, 80);         // under the fragment's fixed block
 const QPoint kPaneFrame(88, 300);         // the code pane's left frame line
 const QRect kPaneArea(90, 30, 1010, 550);
 
+const QPoint kCodePaneLeft(120, 300);    // left of where the preview floats first
+// The typed fragment's block stays at the top right of the preview's view,
+// which shows beside the main window even with the main window on top.
+const QPoint kInFloatingPreview(980, 60);
+const QPoint kInDockedPreview(1000, 80);
+
 const QColor kWhite(255, 255, 255);
 const QColor kFace(240, 240, 240);          // the find panel's page
 const QColor kMagenta(255, 0, 255);         // the fragment's fixed block
+const QColor kGreen(0, 255, 0);             // the typed fragment's fixed block
 
 // One line of decoration code as shops paste it: a block that stays in view
 // wherever the storefront puts it, then banners with remote images.
@@ -90,6 +97,21 @@ private:
             },
             what);
         return dialog;
+    }
+
+    // The program's window titled "实时预览" (the floating preview), or 0.
+    unsigned FloatingPreview(Desktop& desktop)
+    {
+        for (unsigned window : desktop.OtherWindows())
+            if (desktop.Title(window) == QStringLiteral("实时预览"))
+                return window;
+        return 0;
+    }
+
+    // The preview is docked again, selected, and shows the typed block.
+    bool PreviewDocked(Desktop& desktop)
+    {
+        return !FloatingPreview(desktop) && IsColour(desktop.PixelAt(kInDockedPreview), kGreen, 8);
     }
 
     // A message box comes up; Enter answers it.
@@ -194,6 +216,71 @@ private slots:
             desktop.CloseMainWindow();
         QVERIFY(desktop.Program().waitForFinished(15000));
         QCOMPARE(desktop.Program().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(desktop.Program().exitCode(), 0);
+    }
+
+    void floatingPreviewFollowsTheCode()
+    {
+        Desktop desktop(UnderWindowManager());
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        QVERIFY(desktop.Start(Program(), kTitle));
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+
+        // The preview shown once (its browser started, which makes the main
+        // window anew), then a double click on its tab tears it off; the
+        // main window keeps the code page.
+        desktop.Click(kPreviewTab);
+        QVERIFY(desktop.WaitUntil([&] { return !CodePageShown(desktop); }, "preview-page"));
+        QVERIFY(desktop.Holds([&] { return !CodePageShown(desktop); }, 1000));
+        desktop.Click(kPreviewTab, 1, 2);
+        unsigned preview = 0;
+        QVERIFY(desktop.WaitUntil([&] { return (preview = FloatingPreview(desktop)) != 0; }, "floated"));
+        QVERIFY(desktop.WaitUntil([&] { return IsColour(desktop.PixelAt(kPaneFrame), Qt::black, 64); }, "code-kept"));
+
+        // Typed code shows in the floating preview by itself.
+        desktop.Click(kCodePaneLeft);
+        desktop.Type(QStringLiteral("<div style=\"position:fixed;right:0;top:0;width:240px;height:120px;"
+                                    "background:#00ff00;z-index:99999\"></div>"));
+        QVERIFY(desktop.WaitUntil([&] { return IsColour(desktop.PixelAt(kInFloatingPreview, preview), kGreen, 8); },
+                                  "refreshed"));
+
+        // Closing its window docks it back as the selected page; without a
+        // window manager there is no close box, and Ctrl+W closes it.
+        desktop.Click(desktop.Geometry(preview).topLeft() + kInFloatingPreview + QPoint(0, 200) -
+                      desktop.Geometry().topLeft());
+        desktop.Keys(UnderWindowManager() ? QStringLiteral("alt+F4") : QStringLiteral("ctrl+w"));
+        QVERIFY(desktop.WaitUntil([&] { return PreviewDocked(desktop); }, "closed-docked"));
+
+        // Dragged by its tab out of the window, it floats where it is let go.
+        desktop.MoveTo(kPreviewTab);
+        desktop.ButtonDown();
+        for (int step = 1; step <= 6; ++step) {
+            desktop.MoveTo(kPreviewTab + QPoint(150 * step, 110 * step));
+            QTest::qWait(50);
+        }
+        desktop.ButtonUp();
+        QVERIFY(desktop.WaitUntil([&] { return (preview = FloatingPreview(desktop)) != 0; }, "dragged-out"));
+
+        if (UnderWindowManager()) {
+            // Its title bar dragged onto the tab row docks it back.
+            const QList<unsigned> frame = desktop.Property(preview, "_NET_FRAME_EXTENTS");
+            QCOMPARE(frame.size(), 4);
+            const QPoint title = desktop.Geometry(preview).topLeft() - desktop.Geometry().topLeft() +
+                                 QPoint(60, -int(frame[2]) / 2);
+            const QPoint tabRow(800, 12);
+            desktop.MoveTo(title);
+            desktop.ButtonDown();
+            for (int step = 1; step <= 8; ++step)
+                desktop.MoveTo(title + (tabRow - title) * step / 8);
+            desktop.ButtonUp();
+            QVERIFY(desktop.WaitUntil([&] { return PreviewDocked(desktop); }, "dragged-docked"));
+            desktop.Click(kPreviewTab, 1, 2);
+            QVERIFY(desktop.WaitUntil([&] { return FloatingPreview(desktop) != 0; }, "floated-again"));
+        }
+
+        // Closing the main window ends the program, the preview floating.
+        desktop.CloseMainWindow();
+        QVERIFY(desktop.Program().waitForFinished(15000));
         QCOMPARE(desktop.Program().exitCode(), 0);
     }
 

@@ -155,6 +155,25 @@ private slots:
         QCOMPARE(TDockDrag::Current(), nullptr);
     }
 
+    void losingTheFocusEndsADragUnlessTheButtonIsHeld()
+    {
+        Bench t;
+        QVERIFY(t.Ready());
+        TPointerState pointer{{0, 0}, true};
+        SetPointerQuery([&pointer] { return pointer; });
+        const struct Restore {
+            ~Restore() { SetPointerQuery({}); }
+        } restore;
+        t.Press();
+        t.MoveTo(t.client->mapToGlobal(QPoint(10, 30)));
+        QEvent deactivate(QEvent::ApplicationDeactivate);
+        QCoreApplication::sendEvent(qApp, &deactivate);
+        QVERIFY(TDockDrag::Current() && TDockDrag::Current()->Started());
+        pointer.LeftDown = false;
+        QCoreApplication::sendEvent(qApp, &deactivate);
+        QCOMPARE(TDockDrag::Current(), nullptr);
+    }
+
     void aSiteInsideTheDraggedControlIsPassedOver()
     {
         Bench t;
