@@ -10,20 +10,19 @@
 //   refresh          what the refresh runs on the window's thread when the
 //                    pause is over: read the pane, compose, write the cache
 //                    page, ask the browser to load it
-//   key to painted   from the last keystroke to the first paint of the
-//                    preview showing the new page (the pause included)
+//   key to shown     from the last keystroke to the preview showing the
+//                    new page, drawn where the user had it (the pause
+//                    included), and to that page loaded
 //
 //   bench_livepreview [keystrokes] [rounds]
 #include "Application.h"
 #include "Fragments.h"
-#include "LoopbackOnly.h"
 #include "LiveRefresh.h"
+#include "LoopbackOnly.h"
 #include "PreviewBrowser.h"
-#include "PreviewPage.h"
 #include "Startup.h"
 #include "Unitravik.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -33,7 +32,6 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QWebEngineProfile>
-#include <QWebEngineView>
 
 #include <algorithm>
 #include <cstdio>
@@ -57,39 +55,41 @@ void Print(const char* what, const Figures& f)
     std::printf("  %-34s median %8.2f ms  p95 %8.2f  max %8.2f\n", what, f.median, f.p95, f.max);
 }
 
-// When the browser was asked to load, when its page had loaded, and when
-// its view was first painted after that.
-class PaintWatch : public QObject {
+// When the browser was asked to load, when it showed the new page (placed
+// and drawn under the old one, then swapped to the top), and when that page
+// had finished loading.
+class PageWatch : public QObject {
 public:
-    explicit PaintWatch(TPreviewBrowser& browser) : browser_(browser) {}
-    // Waits for the next page shown and painted; false on a time-out.
-    // The times are in milliseconds from `start`.
+    explicit PageWatch(TPreviewBrowser& browser) : browser_(browser) {}
+    // Waits for the next page shown and loaded; false on a time-out. The
+    // times are in milliseconds from `start`.
     bool Wait(const QElapsedTimer& start)
     {
-        navigated_ = loaded_ = painted_ = -1;
-        QWebEngineView* view = browser_.View();
-        const auto navigation = connect(&browser_, &TPreviewBrowser::NavigationRequested, this,
-                                        [&] { navigated_ = start.nsecsElapsed() / 1e6; });
-        const auto load = connect(view, &QWebEngineView::loadFinished, this, [&] { loaded_ = start.nsecsElapsed() / 1e6; });
-        start_ = &start;
-        const QList<QWidget*> children = view->findChildren<QWidget*>();
-        for (QWidget* child : children)
-            child->installEventFilter(this);
+        navigated_ = shown_ = loaded_ = -1;
         // An event loop of its own, not QTest's waiting, which sleeps
         // between its turns: the request filter runs on this thread, once
         // for each of the fragment's two hundred pictures.
         QEventLoop loop;
-        loop_ = &loop;
+        const auto done = [&] {
+            if (shown_ >= 0 && loaded_ >= 0)
+                loop.quit();
+        };
+        const auto navigation = connect(&browser_, &TPreviewBrowser::NavigationRequested, this,
+                                        [&] { navigated_ = start.nsecsElapsed() / 1e6; });
+        const auto shown = connect(&browser_, &TPreviewBrowser::PageShown, this, [&] {
+            shown_ = start.nsecsElapsed() / 1e6;
+            done();
+        });
+        const auto loaded = connect(&browser_, &TPreviewBrowser::PageLoaded, this, [&] {
+            loaded_ = start.nsecsElapsed() / 1e6;
+            done();
+        });
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        if (painted_ < 0)
-            loop.exec();
-        loop_ = nullptr;
-        const bool ok = painted_ >= 0;
-        for (QWidget* child : children)
-            child->removeEventFilter(this);
+        loop.exec();
         disconnect(navigation);
-        disconnect(load);
-        return ok;
+        disconnect(shown);
+        disconnect(loaded);
+        return shown_ >= 0 && loaded_ >= 0;
     }
     bool Wait()
     {
@@ -98,43 +98,13 @@ public:
         return Wait(start);
     }
     double Navigated() const { return navigated_; }
+    double Shown() const { return shown_; }
     double Loaded() const { return loaded_; }
-    double Painted() const { return painted_; }
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (loaded_ >= 0 && painted_ < 0 && e->type() == QEvent::Paint) {
-            painted_ = start_->nsecsElapsed() / 1e6;
-            if (loop_)
-                loop_->quit();
-        }
-        return false;
-    }
 
 private:
     TPreviewBrowser& browser_;
-    const QElapsedTimer* start_ = nullptr;
-    QEventLoop* loop_ = nullptr;
-    double navigated_ = -1, loaded_ = -1, painted_ = -1;
+    double navigated_ = -1, shown_ = -1, loaded_ = -1;
 };
-
-// The page's own first contentful paint, in milliseconds since the epoch
-// (0 when it has none).
-double FirstContentfulPaint(TPreviewBrowser& browser)
-{
-    double at = 0;
-    bool done = false;
-    browser.Page()->runJavaScript(
-        QStringLiteral("(function(){var p=performance.getEntriesByName('first-contentful-paint')[0];"
-                       "return p ? performance.timeOrigin + p.startTime : 0;})()"),
-        [&](const QVariant& v) {
-            at = v.toDouble();
-            done = true;
-        });
-    (void)QTest::qWaitFor([&] { return done; }, 10000);
-    return at;
-}
 
 std::vector<double> Keystrokes(Tfrmravik& w, int count)
 {
@@ -162,7 +132,7 @@ void Measure(Tfrmravik& w, const QString& name, const QString& fragment, int key
 
     // Floated beside the window as a user does it, from its own tab; it
     // shows the page once, then the keys come.
-    PaintWatch watch(*w.wb1);
+    PageWatch watch(*w.wb1);
     w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet2);
     watch.Wait();
     w.frmPreview->ManualFloat(w.frmPreview->FloatingBounds());
@@ -184,23 +154,20 @@ void Measure(Tfrmravik& w, const QString& name, const QString& fragment, int key
         watch.Wait();
     }
     Print("refresh on the window's thread", Summary(refresh));
-    std::vector<double> navigated, loaded, painted, contentful;
+    std::vector<double> navigated, shown, loaded;
     for (int i = 0; i < rounds; ++i) {
         timer.start();
-        const qint64 keyAt = QDateTime::currentMSecsSinceEpoch();
         QTest::keyClick(w.redt1, Qt::Key_B);
         if (!watch.Wait(timer))
-            std::printf("  no paint within a minute\n");
+            std::printf("  no page within a minute\n");
         navigated.push_back(watch.Navigated());
+        shown.push_back(watch.Shown());
         loaded.push_back(watch.Loaded());
-        painted.push_back(watch.Painted());
-        contentful.push_back(FirstContentfulPaint(*w.wb1) - keyAt);
         QTest::qWait(100);
     }
     Print("last keystroke to refresh", Summary(navigated));
-    Print("last keystroke to page loaded", Summary(loaded));
-    Print("  to the page's first paint", Summary(contentful));
-    Print("  to the view painted after load", Summary(painted));
+    Print("last keystroke to new page shown", Summary(shown));
+    Print("last keystroke to new page loaded", Summary(loaded));
 
     w.frmPreview->Close();
     (void)QTest::qWaitFor([&] { return w.vmtbshtTabSheet2 != nullptr; }, 5000);
@@ -231,7 +198,7 @@ int main(int argc, char** argv)
     (void)QTest::qWaitForWindowExposed(&window);
     // The browser starts at the first preview, as it does for a user.
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet2);
-    PaintWatch(*window.wb1).Wait();
+    PageWatch(*window.wb1).Wait();
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet1);
     std::printf("platform %s, %d keystrokes and %d rounds each\n", qPrintable(QGuiApplication::platformName()),
                 keystrokes, rounds);

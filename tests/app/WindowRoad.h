@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWindow>
