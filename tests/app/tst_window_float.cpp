@@ -6,6 +6,7 @@
 #include "PageComposer.h"
 #include "PlainText.h"
 #include "PreviewBrowser.h"
+#include "PreviewPage.h"
 #include "WindowRoad.h"
 
 #include <QClipboard>
@@ -96,6 +97,18 @@ private slots:
         QCOMPARE(navigations.size(), shown + 1);
         QCOMPARE(navigations.last().at(0).toUrl(), QUrl::fromLocalFile(CachePagePath()));
 
+        // The window it floats in still keeps the place the user scrolled to.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            RunScript(w.wb1->Page(), QStringLiteral("document.body.innerHTML.indexOf('<p>live</p>') >= 0")).toBool(),
+            kTimeout);
+        QSignalSpy pages(w.wb1, &TPreviewBrowser::PageShown);
+        const int place = RunScript(w.wb1->Page(), QStringLiteral("scrollBy(0, 333); scrollY")).toInt();
+        QVERIFY(place >= 333);
+        QTRY_COMPARE_WITH_TIMEOUT(w.wb1->Page()->scrollPosition().y(), double(place), kTimeout);
+        QTest::keyClicks(w.redt1, QStringLiteral("<p>on</p>"));
+        QVERIFY(pages.wait(kTimeout));
+        QCOMPARE(RunScript(w.wb1->Page(), QStringLiteral("scrollY")).toInt(), place);
+
         // Closing the window docks it back as the page it was, selected.
         w.frmPreview->setGeometry(QRect(40, 50, 500, 400));
         w.frmPreview->close();
@@ -107,7 +120,7 @@ private slots:
         QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet2);
         QCOMPARE(w.frmPreview->Parent(), w.vmtbshtTabSheet2);
         QVERIFY(w.wb1->isVisible());
-        QCOMPARE(navigations.size(), shown + 2);
+        QCOMPARE(navigations.size(), shown + 3);
         // Docked, the preview waits for its tab again.
         QVERIFY(!w.LiveRefresh().Active());
         w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet1);
