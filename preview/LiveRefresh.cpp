@@ -20,12 +20,6 @@ void TLiveRefresh::SetActive(bool value)
     }
 }
 
-void TLiveRefresh::SetPause(int milliseconds)
-{
-    if (milliseconds >= 0)
-        pause_ = milliseconds;
-}
-
 void TLiveRefresh::Changed()
 {
     // A command's own change (a paste arrives after its key) does not hold

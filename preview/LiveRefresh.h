@@ -20,7 +20,6 @@ public:
     void SetActive(bool value);
     // How long the text must rest after a change, in milliseconds.
     int Pause() const { return pause_; }
-    void SetPause(int milliseconds);
     bool Pending() const { return timer_.isActive(); }
 
     // The text changed: refresh once it has rested (a later change restarts
@@ -34,5 +33,5 @@ private:
     QTimer timer_;
     bool active_ = false;
     bool soon_ = false;
-    int pause_ = 300;
+    const int pause_ = 300;
 };

@@ -194,6 +194,34 @@ private slots:
         QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet2);
         QCOMPARE(r.dialogs.messages.size(), 1);   // replace-all's own message
     }
+
+    void aRefreshThatCannotWriteTheCachePageSaysSoOnce()
+    {
+        FloatRoad r;
+        Tfrmravik& w = r.w;
+        r.DoubleClickPreviewTab();
+        QVERIFY(r.Floating());
+        QDir dir(r.dir.path());
+        const auto typeAndRest = [&](const QString& text) {
+            QTest::keyClicks(w.redt1, text);
+            QTest::qWait(w.LiveRefresh().Pause() + 200);
+        };
+        // Without its folder the cache page cannot be written: the first
+        // refresh says why, the next ones wait for one that succeeds.
+        QVERIFY(dir.rename(QStringLiteral("files"), QStringLiteral("gone")));
+        w.redt1->setFocus();
+        typeAndRest(QStringLiteral("a"));
+        QCOMPARE(r.dialogs.messages.size(), 1);
+        QVERIFY(r.dialogs.messages[0].text.startsWith(QLatin1String("Cannot create file")));
+        typeAndRest(QStringLiteral("b"));
+        QCOMPARE(r.dialogs.messages.size(), 1);
+        QVERIFY(dir.rename(QStringLiteral("gone"), QStringLiteral("files")));
+        typeAndRest(QStringLiteral("c"));
+        QCOMPARE(r.CachePage(), r.Composed());
+        QVERIFY(dir.rename(QStringLiteral("files"), QStringLiteral("gone")));
+        typeAndRest(QStringLiteral("d"));
+        QCOMPARE(r.dialogs.messages.size(), 2);
+    }
 };
 
 RAVIK_TEST(TestWindowFloat)
