@@ -1,0 +1,84 @@
+#include "PageBytes.h"
+
+namespace {
+bool PairAt(QStringView text, qsizetype i)
+{
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+}
+
+// Bytes of the character starting at text[i]; `units` gets its UTF-16 length.
+int Utf8Length(QStringView text, qsizetype i, int& units)
+{
+    const char16_t c = text[i].unicode();
+    units = 1;
+    if (c < 0x80)
+        return 1;
+    if (c < 0x800)
+        return 2;
+    if (PairAt(text, i)) {
+        units = 2;
+        return 4;
+    }
+    return 3;   // the rest of the BMP, and a lone surrogate as U+FFFD
+}
+
+void AppendUtf8(std::string& out, QStringView text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char32_t code = c;
+        int units = 1;
+        if (PairAt(text, i)) {
+            code = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            units = 2;
+        } else if (QChar::isSurrogate(c)) {
+            code = 0xFFFD;
+        }
+        if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        }
+        out += static_cast<char>(0x80 | (code & 0x3F));
+        i += units;
+    }
+}
+}
+
+TPageBytes::TPageBytes(QStringView head, QStringView code, QStringView tail) : code_(code)
+{
+    // Mostly ASCII: reserve for that and let the rest grow.
+    bytes_.reserve(static_cast<size_t>(head.size() + code.size() + tail.size()) + 64);
+    AppendUtf8(bytes_, head);
+    codeBegin_ = bytes_.size();
+    AppendUtf8(bytes_, code);
+    codeEnd_ = bytes_.size();
+    AppendUtf8(bytes_, tail);
+}
+
+std::vector<qsizetype> TPageBytes::CodePositions(const std::vector<size_t>& offsets) const
+{
+    std::vector<qsizetype> positions;
+    positions.reserve(offsets.size());
+    qsizetype unit = 0;
+    size_t byte = codeBegin_;
+    for (size_t wanted : offsets) {
+        while (byte < wanted && unit < code_.size()) {
+            int units = 1;
+            byte += static_cast<size_t>(Utf8Length(code_, unit, units));
+            unit += units;
+        }
+        positions.push_back(wanted <= codeBegin_ ? 0 : unit);
+    }
+    return positions;
+}

@@ -1,0 +1,257 @@
+#include "PublishRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+static void InitPublishResources()
+{
+    // The resources live in a static library: without this reference the
+    // linker would drop them from the program.
+    Q_INIT_RESOURCE(publish);
+}
+
+QString SeverityName(TSeverity severity)
+{
+    switch (severity) {
+    case TSeverity::Refused:
+        return QStringLiteral("refused");
+    case TSeverity::Removed:
+        return QStringLiteral("removed");
+    case TSeverity::Warning:
+        break;
+    }
+    return QStringLiteral("warning");
+}
+
+QString SeverityLabel(TSeverity severity)
+{
+    switch (severity) {
+    case TSeverity::Refused:
+        return QStringLiteral("会被拒绝");
+    case TSeverity::Removed:
+        return QStringLiteral("会被删除");
+    case TSeverity::Warning:
+        break;
+    }
+    return QStringLiteral("警告");
+}
+
+namespace {
+// Thrown while reading a rule file; caught in ParsePublishRules.
+struct TRuleFault {
+    QString What;
+};
+
+[[noreturn]] void Fault(const QString& what)
+{
+    throw TRuleFault{what};
+}
+
+QString RuleName(int index, const QString& id)
+{
+    return id.isEmpty() ? QStringLiteral("第 %1 条规则").arg(index + 1)
+                        : QStringLiteral("第 %1 条规则（%2）").arg(index + 1).arg(id);
+}
+
+// A non-empty list of non-empty strings.
+QStringList Strings(const QJsonObject& rule, const QString& key, const QString& where, bool lowerCase)
+{
+    const QJsonValue value = rule.value(key);
+    if (!value.isArray() || value.toArray().isEmpty())
+        Fault(QStringLiteral("%1的 %2 应是非空的字符串列表").arg(where, key));
+    QStringList list;
+    for (const QJsonValue& item : value.toArray()) {
+        if (!item.isString() || item.toString().isEmpty())
+            Fault(QStringLiteral("%1的 %2 里有一项不是非空字符串").arg(where, key));
+        list.append(lowerCase ? item.toString().toLower() : item.toString());
+    }
+    return list;
+}
+
+TSeverity ReadSeverity(const QJsonObject& rule, const QString& where)
+{
+    const QString name = rule.value(QStringLiteral("severity")).toString();
+    for (TSeverity s : {TSeverity::Refused, TSeverity::Removed, TSeverity::Warning}) {
+        if (name == SeverityName(s))
+            return s;
+    }
+    Fault(QStringLiteral("%1的 severity 应是 \"refused\"、\"removed\" 或 \"warning\"").arg(where));
+}
+
+QHash<QString, int> ReadWidths(const QJsonObject& rule, const QString& where)
+{
+    const QJsonValue value = rule.value(QStringLiteral("maxWidth"));
+    if (!value.isObject() || value.toObject().isEmpty())
+        Fault(QStringLiteral("%1的 maxWidth 应写明各版店铺的宽度，如 {\"basic\": 750}").arg(where));
+    QHash<QString, int> widths;
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const double px = it.value().toDouble(-1);
+        if (!it.value().isDouble() || px < 1 || px > 1e6 || px != static_cast<int>(px))
+            Fault(QStringLiteral("%1的 maxWidth 中 %2 的宽度应是正整数").arg(where, it.key()));
+        widths.insert(it.key(), static_cast<int>(px));
+    }
+    return widths;
+}
+
+TPublishRule ReadRule(const QJsonValue& value, int index, QStringList& ids)
+{
+    if (!value.isObject())
+        Fault(QStringLiteral("%1不是一个对象").arg(RuleName(index, {})));
+    const QJsonObject object = value.toObject();
+    TPublishRule rule;
+    rule.Id = object.value(QStringLiteral("id")).toString();
+    const QString where = RuleName(index, rule.Id);
+    if (rule.Id.isEmpty())
+        Fault(QStringLiteral("%1缺少 id").arg(where));
+    if (ids.contains(rule.Id))
+        Fault(QStringLiteral("%1的 id 与前面的规则重复").arg(where));
+    ids.append(rule.Id);
+    rule.Severity = ReadSeverity(object, where);
+    if (!object.value(QStringLiteral("message")).isString() || object.value(QStringLiteral("message")).toString().isEmpty())
+        Fault(QStringLiteral("%1缺少 message").arg(where));
+    rule.Message = object.value(QStringLiteral("message")).toString();
+
+    // Each matcher, with the keys that may only come with it.
+    struct TMatcher {
+        const char* key;
+        TPublishRule::TMatch match;
+        const char* companion;
+    };
+    static const TMatcher matchers[] = {
+        {"elements", TPublishRule::TMatch::Element, nullptr},
+        {"attributes", TPublishRule::TMatch::Attribute, nullptr},
+        {"attributePrefixes", TPublishRule::TMatch::AttributePrefix, nullptr},
+        {"urlSchemes", TPublishRule::TMatch::UrlScheme, "urlAttributes"},
+        {"classPrefixes", TPublishRule::TMatch::ClassPrefix, "classExceptions"},
+        {"maxWidth", TPublishRule::TMatch::Width, nullptr},
+    };
+    QStringList known{QStringLiteral("id"), QStringLiteral("severity"), QStringLiteral("message")};
+    const TMatcher* found = nullptr;
+    for (const TMatcher& m : matchers) {
+        known.append(QLatin1String(m.key));
+        if (m.companion)
+            known.append(QLatin1String(m.companion));
+        if (!object.contains(QLatin1String(m.key)))
+            continue;
+        if (found)
+            Fault(QStringLiteral("%1同时有 %2 和 %3，一条规则只能匹配一种内容").arg(where, QLatin1String(found->key),
+                                                                                   QLatin1String(m.key)));
+        found = &m;
+    }
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!known.contains(it.key()))
+            Fault(QStringLiteral("%1有未知的字段 %2").arg(where, it.key()));
+    }
+    if (!found)
+        Fault(QStringLiteral("%1没有写匹配什么（elements、attributes、attributePrefixes、urlSchemes、classPrefixes 或 maxWidth）")
+                  .arg(where));
+    for (const TMatcher& m : matchers) {
+        if (m.companion && &m != found && object.contains(QLatin1String(m.companion)))
+            Fault(QStringLiteral("%1的 %2 只能与 %3 一起用").arg(where, QLatin1String(m.companion), QLatin1String(m.key)));
+    }
+
+    rule.Match = found->match;
+    const QString key = QLatin1String(found->key);
+    switch (rule.Match) {
+    case TPublishRule::TMatch::Width:
+        rule.MaxWidth = ReadWidths(object, where);
+        break;
+    case TPublishRule::TMatch::ClassPrefix:
+        rule.Names = Strings(object, key, where, false);
+        if (object.contains(QStringLiteral("classExceptions")))
+            rule.ClassExceptions = Strings(object, QStringLiteral("classExceptions"), where, false);
+        break;
+    case TPublishRule::TMatch::UrlScheme:
+        rule.Names = Strings(object, key, where, true);
+        if (!object.contains(QStringLiteral("urlAttributes")))
+            Fault(QStringLiteral("%1缺少 urlAttributes（哪些属性里的链接）").arg(where));
+        rule.UrlAttributes = Strings(object, QStringLiteral("urlAttributes"), where, true);
+        break;
+    default:
+        rule.Names = Strings(object, key, where, true);
+        break;
+    }
+    return rule;
+}
+
+// Line and column (from 1) of a byte offset in UTF-8 text.
+QString Position(const QByteArray& text, int offset)
+{
+    offset = qBound(0, offset, int(text.size()));
+    const QByteArray before = text.left(offset);
+    const int line = int(before.count('\n')) + 1;
+    const int column = int(QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size()) + 1;
+    return QStringLiteral("第 %1 行第 %2 列").arg(line).arg(column);
+}
+}
+
+bool ParsePublishRules(const QByteArray& json, TPublishRules* rules, QString* problem)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    try {
+        if (error.error != QJsonParseError::NoError)
+            Fault(QStringLiteral("不是正确的 JSON（%1：%2）").arg(Position(json, error.offset), error.errorString()));
+        const QJsonValue list = document.object().value(QStringLiteral("rules"));
+        if (!document.isObject() || !list.isArray())
+            Fault(QStringLiteral("应是一个含有 rules 列表的对象"));
+        TPublishRules read;
+        QStringList ids;
+        const QJsonArray array = list.toArray();
+        for (int i = 0; i < array.size(); ++i)
+            read.append(ReadRule(array.at(i), i, ids));
+        *rules = std::move(read);
+        return true;
+    } catch (const TRuleFault& fault) {
+        if (problem)
+            *problem = fault.What;
+        return false;
+    }
+}
+
+const TPublishRules& BuiltInPublishRules()
+{
+    static const TPublishRules rules = [] {
+        InitPublishResources();
+        QFile file(QStringLiteral(":/publish/rules.json"));
+        TPublishRules read;
+        QString problem;
+        // The file is part of the program; a fault in it is a build fault.
+        if (!file.open(QIODevice::ReadOnly) || !ParsePublishRules(file.readAll(), &read, &problem))
+            qFatal("Built-in publish rules are unusable: %s", qPrintable(problem));
+        return read;
+    }();
+    return rules;
+}
+
+TLoadedRules LoadPublishRules(const QString& userFile)
+{
+    TLoadedRules loaded{BuiltInPublishRules(), {}};
+    if (userFile.isEmpty() || !QFileInfo::exists(userFile))
+        return loaded;
+    QString problem;
+    QFile file(userFile);
+    TPublishRules rules;
+    if (!file.open(QIODevice::ReadOnly))
+        problem = QStringLiteral("无法读取（%1）").arg(file.errorString());
+    else if (ParsePublishRules(file.readAll(), &rules, &problem))
+        loaded.Rules = std::move(rules);
+    if (!problem.isEmpty()) {
+        loaded.Problem = QStringLiteral("规则文件 %1 有误：%2。本次按内置规则检查。")
+                             .arg(QDir::toNativeSeparators(userFile), problem);
+    }
+    return loaded;
+}
+
+QString UserPublishRulesPath()
+{
+    // Named for the program, not for the executable that asks.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/ravik/publish-rules.json");
+}

@@ -1,0 +1,168 @@
+#include "StyleWidth.h"
+
+#include "AsciiText.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool EqualsLower(std::string_view text, std::string_view lower)
+{
+    if (text.size() != lower.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (AsciiLower(text[i]) != lower[i])
+            return false;
+    }
+    return true;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsHtmlSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsHtmlSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The style with its comments turned into spaces: positions stay as they
+// were, and what is left reads as declarations.
+std::string BlankComments(std::string_view style)
+{
+    std::string out(style);
+    char quote = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        const char c = out[i];
+        if (quote) {
+            if (c == '\\')
+                ++i;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '/' && i + 1 < out.size() && out[i + 1] == '*') {
+            const size_t end = out.find("*/", i + 2);
+            const size_t stop = end == std::string::npos ? out.size() : end + 2;
+            for (size_t j = i; j < stop; ++j)
+                out[j] = ' ';
+            i = stop - 1;
+        }
+    }
+    return out;
+}
+
+// Leading digits with an optional fraction; `length` gets how many chars.
+bool ReadNumber(std::string_view text, double& number, size_t& length)
+{
+    size_t i = 0;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    size_t digits = i;
+    if (i < text.size() && text[i] == '.' && i + 1 < text.size() && IsDigit(text[i + 1])) {
+        ++i;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i;
+        digits = i;
+    }
+    if (digits == 0)
+        return false;
+    // strtod, not stod: a run of a thousand digits is "huge", not an exception.
+    number = std::strtod(std::string(text.substr(0, digits)).c_str(), nullptr);
+    length = digits;
+    return true;
+}
+
+QString Written(std::string_view number)
+{
+    return QString::fromLatin1(number.data(), static_cast<qsizetype>(number.size()));
+}
+}
+
+TStyleWidth StyleWidth(std::string_view style)
+{
+    const std::string text = BlankComments(style);
+    const std::string_view all(text);
+    TStyleWidth result;
+    bool important = false;
+    size_t start = 0;
+    while (start <= all.size()) {
+        // One declaration: up to a ';' outside quotes and brackets.
+        size_t end = start;
+        size_t colon = std::string_view::npos;
+        size_t bang = std::string_view::npos;
+        int depth = 0;
+        char quote = 0;
+        for (; end < all.size(); ++end) {
+            const char c = all[end];
+            if (quote) {
+                if (c == '\\')
+                    ++end;
+                else if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '(' || c == '[' || c == '{') {
+                ++depth;
+            } else if ((c == ')' || c == ']' || c == '}') && depth > 0) {
+                --depth;
+            } else if (depth == 0 && c == ';') {
+                break;
+            } else if (depth == 0 && c == ':' && colon == std::string_view::npos) {
+                colon = end;
+            } else if (depth == 0 && c == '!' && colon != std::string_view::npos) {
+                bang = end;
+            }
+        }
+        end = std::min(end, all.size());
+        if (colon != std::string_view::npos && EqualsLower(Trim(all.substr(start, colon - start)), "width")) {
+            const size_t valueEnd = bang == std::string_view::npos ? end : bang;
+            const bool isImportant =
+                bang != std::string_view::npos && EqualsLower(Trim(all.substr(bang + 1, end - bang - 1)), "important");
+            const std::string_view value = Trim(all.substr(colon + 1, valueEnd - colon - 1));
+            if (!value.empty() && (isImportant || !important) &&
+                (bang == std::string_view::npos || isImportant)) {
+                important = isImportant;
+                const std::string_view declaration = Trim(all.substr(start, end - start));
+                result = TStyleWidth{true, 0, {}, static_cast<size_t>(declaration.data() - all.data()),
+                                     static_cast<size_t>(declaration.data() - all.data()) + declaration.size()};
+                double number = 0;
+                size_t length = 0;
+                std::string_view digits = value;
+                if (!digits.empty() && digits.front() == '+')
+                    digits.remove_prefix(1);
+                if (ReadNumber(digits, number, length) && EqualsLower(digits.substr(length), "px")) {
+                    result.Pixels = number;
+                    result.Written = Written(digits.substr(0, length));
+                }
+            }
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
+TStyleWidth AttributeWidth(std::string_view value)
+{
+    TStyleWidth result;
+    size_t begin = 0;
+    while (begin < value.size() && IsHtmlSpace(value[begin]))
+        ++begin;
+    double number = 0;
+    size_t length = 0;
+    if (!ReadNumber(value.substr(begin), number, length))
+        return result;
+    if (begin + length < value.size() && value[begin + length] == '%')
+        return result;
+    result.Found = true;
+    result.Pixels = number;
+    result.Written = Written(value.substr(begin, length));
+    result.Begin = begin;
+    result.End = begin + length;
+    return result;
+}
