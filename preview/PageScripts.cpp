@@ -60,4 +60,6 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
     scripts.insert(PageScript(QStringLiteral("widget-config.js"), QWebEngineScript::DocumentReady));
     scripts.insert(PageScript(QStringLiteral("widgets.js"), QWebEngineScript::DocumentReady));
     scripts.insert(PageScript(QStringLiteral("scrollkeeper.js"), QWebEngineScript::DocumentReady));
+    // Once the document is parsed, so that the offending elements exist.
+    scripts.insert(PageScript(QStringLiteral("findings.js"), QWebEngineScript::DocumentReady));
 }

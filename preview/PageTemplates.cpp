@@ -32,6 +32,19 @@ std::array<TPageTemplate, 3> LoadAll()
 }
 }
 
+QString ShopVersionName(TShopVersion version)
+{
+    switch (version) {
+    case TShopVersion::Basic:
+        return QStringLiteral("basic");
+    case TShopVersion::Professional:
+        return QStringLiteral("professional");
+    case TShopVersion::Tmall:
+        break;
+    }
+    return QStringLiteral("tmall");
+}
+
 const TPageTemplate& PageTemplate(TShopVersion version)
 {
     static const std::array<TPageTemplate, 3> templates = LoadAll();

@@ -11,5 +11,9 @@ struct TPageTemplate {
     QString Tail;   // closes what the head opened, then the foot and </html>
 };
 
+// "basic", "professional" or "tmall": the name other parts of the program
+// (the publish rules among them) know a shop version by.
+QString ShopVersionName(TShopVersion version);
+
 // The template of a shop version. Loaded once, then shared.
 const TPageTemplate& PageTemplate(TShopVersion version);

@@ -1,5 +1,7 @@
 #include "PreviewBridge.h"
 
+#include <QJsonArray>
+
 TPreviewBridge::TPreviewBridge(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("ravik"));
@@ -12,3 +14,43 @@ void TPreviewBridge::SetPlacement(const QVariantMap& placement)
 }
 
 void TPreviewBridge::Placed(int token, double x, double y) { emit PagePlaced(token, QPointF(x, y)); }
+
+void TPreviewBridge::ClearFindings()
+{
+    ++serial_;
+    pending_ = true;
+    findings_ = {};
+}
+
+void TPreviewBridge::SetFindings(const QJsonObject& report)
+{
+    if (!pending_)
+        ++serial_;
+    pending_ = false;
+    findings_ = report;
+    emit FindingsReady();
+}
+
+QJsonObject TPreviewBridge::Findings() const
+{
+    if (pending_)
+        return {{QStringLiteral("pending"), true}};
+    QJsonObject findings = findings_;
+    findings.insert(QStringLiteral("serial"), serial_);
+    findings.insert(QStringLiteral("folded"), folded_);
+    return findings;
+}
+
+void TPreviewBridge::ChooseFinding(int serial, int index)
+{
+    const QJsonArray list = findings_.value(QStringLiteral("findings")).toArray();
+    if (pending_ || serial != serial_ || index < 0 || index >= list.size())
+        return;
+    const QJsonObject finding = list.at(index).toObject();
+    emit FindingChosen(finding.value(QStringLiteral("from")).toInteger(), finding.value(QStringLiteral("to")).toInteger());
+}
+
+void TPreviewBridge::SetFindingsFolded(bool folded)
+{
+    folded_ = folded;
+}

@@ -3,6 +3,7 @@
 // (preview/web/) reach it through a QWebChannel as `ravik`, in a script
 // world of their own, so the page's scripts can neither see nor call it.
 // Its members are what those scripts tell the editor or ask of it.
+#include <QJsonObject>
 #include <QObject>
 #include <QPointF>
 #include <QVariantMap>
@@ -23,10 +24,36 @@ public:
     // should open, scrolled to `x`, `y`.
     Q_INVOKABLE void Placed(int token, double x, double y);
 
+    // The publish check's findings for the page being shown, as the check
+    // reports them (see publish/PublishReportJson.h). A new preview first
+    // clears them: its page waits until they are set.
+    void ClearFindings();
+    void SetFindings(const QJsonObject& report);
+    // Whether the user folded the findings panel away; it stays so for the
+    // pages that follow, until the program ends.
+    bool FindingsFolded() const { return folded_; }
+
+    // For the page's script: the findings with "serial" (which ChooseFinding
+    // names them by) and "folded", or {"pending": true} while the check runs.
+    Q_INVOKABLE QJsonObject Findings() const;
+    // The user clicked a finding of the findings numbered `serial`.
+    Q_INVOKABLE void ChooseFinding(int serial, int index);
+    Q_INVOKABLE void SetFindingsFolded(bool folded);
+
 signals:
     void PlacementChanged();
     void PagePlaced(int token, QPointF at);
 
+    // The findings are known: a waiting page asks for them again.
+    void FindingsReady();
+    // The offending text of the chosen finding, in code positions (line
+    // breaks as CR LF). Not sent for findings that are no longer the latest.
+    void FindingChosen(qsizetype from, qsizetype to);
+
 private:
     QVariantMap placement_;
+    QJsonObject findings_;
+    int serial_ = 0;
+    bool pending_ = false;
+    bool folded_ = false;
 };

@@ -100,6 +100,9 @@ public:
                     ++report.RegionIndex;
             }
             regionOrdinal_ = elements[region].Ordinal;
+            const GumboAttribute* c = gumbo_get_attribute(&elements[region].Node->v.element.attributes, "class");
+            if (c)
+                report.RegionClass = QString::fromUtf8(c->value);
         }
         for (const TVisited& visited : elements)
             CheckElement(visited);

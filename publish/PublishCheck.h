@@ -42,6 +42,7 @@ struct TPublishReport {
     // of the page in document order, from 0.
     QString RegionTag;
     int RegionIndex = -1;
+    QString RegionClass;   // its class attribute, to know it by when the page's scripts add elements before it
     QString Note;   // something the user should know about the check itself
 };
 

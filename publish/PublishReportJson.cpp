@@ -8,8 +8,9 @@ QJsonObject PublishReportJson(const TPublishReport& report)
     if (!report.Note.isEmpty())
         json.insert(QStringLiteral("note"), report.Note);
     if (report.RegionIndex >= 0)
-        json.insert(QStringLiteral("region"),
-                    QJsonObject{{QStringLiteral("tag"), report.RegionTag}, {QStringLiteral("index"), report.RegionIndex}});
+        json.insert(QStringLiteral("region"), QJsonObject{{QStringLiteral("tag"), report.RegionTag},
+                                                          {QStringLiteral("index"), report.RegionIndex},
+                                                          {QStringLiteral("class"), report.RegionClass}});
 
     int counts[3] = {};
     QJsonArray findings;

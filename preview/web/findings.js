@@ -1,0 +1,244 @@
+// Shows the publish check in the displayed page: a panel at the top of the
+// custom module's region (a count per severity, one line per finding) and an
+// outline, with the message as its tooltip, on each offending element. A
+// click on a line asks the editor to select that text in the code pane; a
+// click on the panel's head folds it away (the editor keeps that choice for
+// the pages that follow). A clean fragment leaves the page untouched.
+//
+// Runs once the document is parsed, in the editor's script world. The panel
+// lives in a closed shadow root: the storefront's style sheets cannot reach
+// it, nor can the page's scripts.
+//
+// Finding the offending elements: the check parsed the same page with an
+// HTML5 parser, so it knows each element's place in document order, counted
+// from the region element (named by tag and its index among elements of that
+// tag). The page's own scripts may have added or removed elements since, so
+// each element found there is checked against its tag and attribute, and
+// when it does not match, the nearest element that does is taken; the shift
+// found carries on to the next finding.
+(function () {
+    'use strict';
+
+    var MAX_LINES = 300;       // lines listed; the counts cover all
+    var MAX_SEARCH = 2000;     // how far from its place an element is looked for
+    var RANK = {refused: 0, removed: 1, warning: 2};
+    var COLOUR = {refused: '#8e24aa', removed: '#e4393c', warning: '#f08c00'};
+
+    var STYLE = [
+        ':host { all: initial; display: block; }',
+        '.panel { margin: 0 0 8px; border: 1px solid #e8b4b4; border-left: 4px solid #e4393c; background: #fff8f6;',
+        '  font: 12px/1.6 "Microsoft YaHei", "Noto Sans CJK SC", sans-serif; color: #333; text-align: left; }',
+        '.head { display: flex; align-items: center; gap: 10px; padding: 4px 10px; cursor: pointer; user-select: none; }',
+        '.title { font-weight: bold; }',
+        '.count { padding: 0 6px; border-radius: 2px; color: #fff; }',
+        '.fold { margin-left: auto; color: #666; }',
+        '.body { border-top: 1px solid #f0d0d0; max-height: 240px; overflow: auto; }',
+        '.folded .body { display: none; }',
+        '.note { padding: 4px 10px; color: #8a5300; background: #fff4d6; }',
+        'ol { list-style: none; margin: 0; padding: 0; }',
+        'li { display: flex; gap: 8px; padding: 2px 10px; cursor: pointer; white-space: nowrap; }',
+        'li:hover { background: #ffe9e4; }',
+        '.severity { flex: none; }',
+        '.message { flex: none; }',
+        'code { flex: 0 1 auto; min-width: 0; overflow: hidden; text-overflow: ellipsis; color: #555; font: 12px monospace; }',
+        '.where { flex: none; margin-left: auto; color: #888; }',
+        '.more { padding: 2px 10px; color: #888; }'
+    ].join('\n');
+
+    function element(tag, className, text) {
+        var e = document.createElement(tag);
+        if (className)
+            e.className = className;
+        if (text !== undefined)
+            e.textContent = text;
+        return e;
+    }
+
+    // The region element: the index-th of its tag, or the nearest of that tag
+    // that still has its classes (scripts may have added elements before it).
+    function regionOf(report) {
+        var region = report.region;
+        var fallback = document.body || document.documentElement;
+        if (!region)
+            return fallback;
+        var classes = (region['class'] || '').split(/[ \t\n\f\r]+/).filter(Boolean);
+        var candidates = document.getElementsByTagName(region.tag);
+        function fits(node) {
+            return !!node && classes.every(function (c) { return node.classList.contains(c); });
+        }
+        for (var d = 0; d < candidates.length; ++d) {
+            if (fits(candidates[region.index + d]))
+                return candidates[region.index + d];
+            if (d && fits(candidates[region.index - d]))
+                return candidates[region.index - d];
+        }
+        return fallback;
+    }
+
+    function matches(node, finding) {
+        return !!node && node.localName.toLowerCase() === finding.tag &&
+            (!finding.attribute || node.hasAttribute(finding.attribute));
+    }
+
+    // The element of each finding that has one, or null.
+    function resolve(region, findings) {
+        var targets = findings.map(function () { return null; });
+        var all = document.getElementsByTagName('*');
+        var base = Array.prototype.indexOf.call(all, region);
+        if (base < 0)
+            return targets;
+        var order = [];
+        findings.forEach(function (f, i) {
+            if (f.element > 0)
+                order.push(i);
+        });
+        order.sort(function (a, b) { return findings[a].element - findings[b].element; });
+        var shift = 0;
+        order.forEach(function (i) {
+            var f = findings[i];
+            var at = base + f.element + shift;
+            for (var d = 0; d <= MAX_SEARCH; ++d) {
+                var hit = matches(all[at + d], f) ? at + d : (d && matches(all[at - d], f) ? at - d : -1);
+                if (hit >= 0) {
+                    targets[i] = all[hit];
+                    shift = hit - base - f.element;
+                    return;
+                }
+            }
+        });
+        return targets;
+    }
+
+    // Outlines on the offending elements, the worst severity's colour on
+    // each, put on and taken off as the panel unfolds and folds.
+    function Outlines(targets, findings) {
+        var marks = [];
+        var byElement = new Map();
+        targets.forEach(function (node, i) {
+            if (!node)
+                return;
+            var mark = byElement.get(node);
+            if (!mark) {
+                mark = {node: node, severity: findings[i].severity, messages: []};
+                byElement.set(node, mark);
+                marks.push(mark);
+            }
+            if (RANK[findings[i].severity] < RANK[mark.severity])
+                mark.severity = findings[i].severity;
+            if (mark.messages.indexOf(findings[i].message) < 0)
+                mark.messages.push(findings[i].message);
+        });
+        var shown = false;
+        this.show = function (on) {
+            if (on === shown)
+                return;
+            shown = on;
+            marks.forEach(function (m) {
+                var style = m.node.style;
+                if (!style)
+                    return;
+                if (on) {
+                    m.saved = {
+                        outline: style.getPropertyValue('outline'),
+                        outlinePriority: style.getPropertyPriority('outline'),
+                        offset: style.getPropertyValue('outline-offset'),
+                        offsetPriority: style.getPropertyPriority('outline-offset'),
+                        title: m.node.getAttribute('title')
+                    };
+                    style.setProperty('outline', '2px solid ' + COLOUR[m.severity], 'important');
+                    style.setProperty('outline-offset', '-2px', 'important');
+                    m.node.setAttribute('title', m.messages.join('\n'));
+                } else {
+                    style.setProperty('outline', m.saved.outline, m.saved.outlinePriority);
+                    style.setProperty('outline-offset', m.saved.offset, m.saved.offsetPriority);
+                    if (m.saved.title === null)
+                        m.node.removeAttribute('title');
+                    else
+                        m.node.setAttribute('title', m.saved.title);
+                }
+            });
+        };
+    }
+
+    function show(ravik, report) {
+        var findings = report.findings || [];
+        if (!findings.length && !report.note)
+            return;
+        var region = regionOf(report);
+        // Before the panel goes in: it is an element of the page too.
+        var targets = resolve(region, findings);
+        var outlines = new Outlines(targets, findings);
+
+        var host = element('div');
+        host.style.setProperty('all', 'initial', 'important');
+        host.style.setProperty('display', 'block', 'important');
+        var root = host.attachShadow({mode: 'closed'});
+        root.appendChild(element('style', '', STYLE));
+        var panel = root.appendChild(element('div', 'panel'));
+        var head = panel.appendChild(element('div', 'head'));
+        head.appendChild(element('span', 'title', '发布检查'));
+        (report.severities || []).forEach(function (s) {
+            if (!s.count)
+                return;
+            var count = head.appendChild(element('span', 'count', s.label + ' ' + s.count));
+            count.style.background = COLOUR[s.name];
+        });
+        var fold = head.appendChild(element('span', 'fold'));
+        var body = panel.appendChild(element('div', 'body'));
+        if (report.note)
+            body.appendChild(element('div', 'note', report.note));
+        var list = body.appendChild(element('ol'));
+        findings.slice(0, MAX_LINES).forEach(function (f, i) {
+            var line = list.appendChild(element('li'));
+            var severity = line.appendChild(element('span', 'severity', labelOf(report, f.severity)));
+            severity.style.color = COLOUR[f.severity];
+            line.appendChild(element('span', 'message', f.message));
+            line.appendChild(element('code', '', f.excerpt));
+            line.appendChild(element('span', 'where', '第 ' + f.line + ' 行第 ' + f.column + ' 列'));
+            line.addEventListener('click', function () { ravik.ChooseFinding(report.serial, i); });
+        });
+        if (findings.length > MAX_LINES)
+            body.appendChild(element('div', 'more', '另有 ' + (findings.length - MAX_LINES) + ' 处未列出'));
+
+        var folded = !!report.folded;
+        function setFolded(value) {
+            folded = value;
+            panel.classList.toggle('folded', folded);
+            fold.textContent = folded ? '展开 ▼' : '收起 ▲';
+            outlines.show(!folded);
+        }
+        head.addEventListener('click', function () {
+            setFolded(!folded);
+            ravik.SetFindingsFolded(folded);
+        });
+        setFolded(folded);
+        region.insertBefore(host, region.firstChild);
+        // For the editor's tests, in this world only.
+        window.ravikFindings = {host: host, panel: panel, targets: targets};
+    }
+
+    function labelOf(report, name) {
+        var found = (report.severities || []).filter(function (s) { return s.name === name; })[0];
+        return found ? found.label : name;
+    }
+
+    // Asks for the findings, and again each time the editor says they are
+    // ready, until they come. The wait begins before the first question, so
+    // that findings set in between are not missed.
+    function start(ravik) {
+        var done = false;
+        function ask() {
+            ravik.Findings(function (report) {
+                if (done || report.pending)
+                    return;
+                done = true;
+                ravik.FindingsReady.disconnect(ask);
+                show(ravik, report);
+            });
+        }
+        ravik.FindingsReady.connect(ask);
+        ask();
+    }
+
+    ravikBridge.then(start);
+})();

@@ -1,0 +1,209 @@
+#include "PageComposer.h"
+#include "PageScripts.h"
+#include "PreviewBridge.h"
+#include "PreviewBrowser.h"
+#include "PreviewPage.h"
+#include "PublishCheck.h"
+#include "PublishReportJson.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+
+namespace {
+constexpr int kTimeout = 20000;
+
+// Runs `script` in the world of the preview's own scripts.
+QVariant EvalOurs(TPreviewBrowser& browser, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    browser.Page()->runJavaScript(script, PageScriptWorld, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
+        return QStringLiteral("<no answer>");
+    return result;
+}
+
+// The data-k of the start tag that holds code position `at`.
+QString MarkAt(const QString& code, qsizetype at)
+{
+    const qsizetype open = code.lastIndexOf(u'<', at);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^[^>]*data-k=\"(\\d+)\"")).match(code.mid(open));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+}
+
+class TestFindingsPanel : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString oldDir_;
+
+    // A local preview as the window makes it: the cache page written, the
+    // check's findings given to the bridge, the page loaded; then waits
+    // until our script has had the findings.
+    TPublishReport Preview(TPreviewBrowser& browser, TShopVersion version, const QString& code)
+    {
+        const TPageTemplate& page = PageTemplate(version);
+        const TPublishReport report =
+            CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, ShopVersionName(version)});
+        browser.Bridge().SetFindings(PublishReportJson(report));
+        bool loaded = false;
+        browser.Navigate(WriteCachePage(version, code));
+        connect(browser.View(), &QWebEngineView::loadFinished, this, [&] { loaded = true; }, Qt::SingleShotConnection);
+        if (!QTest::qWaitFor([&] { return loaded; }, kTimeout))
+            return {};
+        // Channel calls are answered in order: once this one is, so is the
+        // one our script made when the document was parsed.
+        EvalOurs(browser, QStringLiteral("ravikBridge.then(function (o) { o.Findings(function () {"
+                                         " window.settled = true; }); }); 0"));
+        if (!QTest::qWaitFor([&] { return EvalOurs(browser, QStringLiteral("window.settled === true")).toBool(); }, kTimeout))
+            return {};
+        return report;
+    }
+
+    // Clicks the middle of what `selector` finds in the findings panel, as
+    // the user does, with the mouse.
+    bool ClickInPanel(TPreviewBrowser& browser, const QString& selector)
+    {
+        const QVariantList rect = EvalOurs(browser, QStringLiteral(
+            "(function () { var e = ravikFindings.panel.querySelector('%1'); e.scrollIntoView();"
+            " var r = e.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                                                      .arg(selector)).toList();
+        if (rect.size() != 2)
+            return false;
+        QWidget* target = browser.View()->focusProxy();
+        const QPoint at(qRound(rect[0].toDouble()), qRound(rect[1].toDouble()));
+        QTest::mouseMove(target, at);
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        return true;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        oldDir_ = QDir::currentPath();
+        QDir(dir_.path()).mkdir(QStringLiteral("files"));
+        QDir::setCurrent(dir_.path());
+    }
+
+    void cleanupTestCase() { QDir::setCurrent(oldDir_); }
+
+    // Every finding that has an element in the page outlines exactly that
+    // element, through what moves elements about while the page is parsed
+    // (a table fostering a div out, a misnested <b>, a stray </div> closing
+    // the module) and a script of the page that adds an element first.
+    void findingsOutlineTheirElements()
+    {
+        const QString code = QStringLiteral(
+            "<p data-k=\"1\" id=\"p1\">a</p>"
+            "<table><div data-k=\"2\" onclick=\"void 0\">fostered</div><tr><td data-k=\"3\" class=\"tb-cell\">c</td></tr></table>"
+            "<b><p data-k=\"4\" id=\"p4\">x</b>y</p>"
+            "<template><i data-k=\"5\" id=\"t5\"></i></template><noscript><u data-k=\"6\" id=\"n6\"></u></noscript>"
+            "<script data-k=\"7\">var m = document.currentScript.parentNode;"
+            " m.insertBefore(document.createElement('div'), m.firstChild);</script>"
+            "<img data-k=\"8\" src=\"data:,\" style=\"width:2000px\"><a data-k=\"9\" href=\"javascript:void(0)\">j</a>"
+            "</div></div><span data-k=\"10\" class=\"J_TBox\">after</span>");
+        TPreviewBrowser browser;
+        browser.resize(1000, 700);
+        for (TShopVersion version : {TShopVersion::Professional, TShopVersion::Tmall, TShopVersion::Basic}) {
+            const TPublishReport report = Preview(browser, version, code);
+            QCOMPARE(report.Findings.size(), 10);
+            // Each target with its place after the region: the check's count,
+            // plus the element the page's script added and the panel itself.
+            const QVariantList shown = EvalOurs(browser, QStringLiteral(
+                "(function () { var all = document.getElementsByTagName('*'), index = Array.prototype.indexOf;"
+                " var base = index.call(all, ravikFindings.host.parentNode);"
+                " return ravikFindings.targets.map(function (e) { return e ? [e.getAttribute('data-k'), e.style.outline,"
+                " e.getAttribute('title'), index.call(all, e) - base - 2] : null; }); })()")).toList();
+            QCOMPARE(shown.size(), report.Findings.size());
+            for (int i = 0; i < shown.size(); ++i) {
+                const TFinding& f = report.Findings[i];
+                const QString mark = MarkAt(code, f.From);
+                if (mark == QLatin1String("5") || mark == QLatin1String("6")) {
+                    QVERIFY2(shown[i].isNull(), qPrintable(mark));   // no such element in the page
+                    continue;
+                }
+                const QVariantList target = shown[i].toList();
+                QVERIFY2(target.size() == 4, qPrintable(mark));
+                QCOMPARE(target[0].toString(), mark);
+                QCOMPARE(target[3].toInt(), f.Element);
+                QVERIFY2(target[1].toString().contains(QLatin1String("2px")), qPrintable(target[1].toString()));
+                QVERIFY(target[2].toString().contains(f.Message));
+            }
+            // The panel sits at the top of the module's region.
+            QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.host.parentNode.matches('.J_TModule, .skin-box-bd') &&"
+                                                      " ravikFindings.host.parentNode.firstChild === ravikFindings.host"))
+                         .toBool(),
+                     true);
+            QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(), 10);
+        }
+    }
+
+    void cleanCodeShowsNothing()
+    {
+        TPreviewBrowser browser;
+        const QString code = QStringLiteral("<div class=\"J_TWidget\" style=\"width:950px\"><a href=\"https://example.com/\">"
+                                            "<img src=\"data:,\"></a></div>");
+        QVERIFY(Preview(browser, TShopVersion::Professional, code).Findings.isEmpty());
+        QCOMPARE(EvalOurs(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
+        // Not a node more, not a style changed: the region holds the code alone.
+        QCOMPARE(EvalOurs(browser, QStringLiteral("document.querySelector('[data-componentid=\"5003\"]').innerHTML.trim()")).toString(),
+                 code);
+    }
+
+    // The findings arrive while the page loads or after: either way the
+    // panel shows them. A click on a line names the finding's text; a click
+    // on the head folds the panel, outlines and all, and it stays folded.
+    void panelWaitsForFindingsFoldsAndAnswersClicks()
+    {
+        TPreviewBrowser browser;
+        browser.resize(1000, 700);
+        browser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        const QString code = QStringLiteral("<p>x</p><div id=\"a\">one</div><p onclick=\"b()\">two</p>");
+        const TPageTemplate& page = PageTemplate(TShopVersion::Tmall);
+        const TPublishReport report = CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, QStringLiteral("tmall")});
+        browser.Bridge().ClearFindings();
+        bool loaded = false;
+        browser.Navigate(WriteCachePage(TShopVersion::Tmall, code));
+        connect(browser.View(), &QWebEngineView::loadFinished, this, [&] { loaded = true; }, Qt::SingleShotConnection);
+        QVERIFY(QTest::qWaitFor([&] { return loaded; }, kTimeout));
+        QCOMPARE(EvalOurs(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
+        browser.Bridge().SetFindings(PublishReportJson(report));
+        QTRY_COMPARE_WITH_TIMEOUT(EvalOurs(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(),
+                                  2, kTimeout);
+
+        QSignalSpy chosen(&browser.Bridge(), &TPreviewBridge::FindingChosen);
+        QVERIFY(ClickInPanel(browser, QStringLiteral("li:nth-child(2)")));
+        QTRY_COMPARE_WITH_TIMEOUT(chosen.size(), 1, kTimeout);
+        QCOMPARE(code.mid(chosen[0][0].toLongLong(), chosen[0][1].toLongLong() - chosen[0][0].toLongLong()),
+                 QStringLiteral("onclick=\"b()\""));
+
+        QVERIFY(ClickInPanel(browser, QStringLiteral(".head")));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.Bridge().FindingsFolded(), kTimeout);
+        QCOMPARE(EvalOurs(browser, QStringLiteral("getComputedStyle(ravikFindings.panel.querySelector('.body')).display"))
+                     .toString(),
+                 QStringLiteral("none"));
+        QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.targets.filter(function (e) { return e.style.outline"
+                                                  " || e.hasAttribute('title'); }).length")).toInt(),
+                 0);
+        // The next page opens folded; a click on an old page's finding is
+        // not taken for one of the new page's.
+        const int oldSerial = browser.Bridge().Findings().value(QStringLiteral("serial")).toInt();
+        Preview(browser, TShopVersion::Tmall, code);
+        QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.panel.classList.contains('folded')")).toBool(), true);
+        browser.Bridge().ChooseFinding(oldSerial, 0);
+        QCOMPARE(chosen.size(), 1);
+    }
+};
+
+RAVIK_TEST(TestFindingsPanel)
+#include "tst_findingspanel.moc"
