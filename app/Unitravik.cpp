@@ -9,7 +9,9 @@
 #include "LiveRefresh.h"
 #include "PageComposer.h"
 #include "PlainText.h"
+#include "PreviewBridge.h"
 #include "PreviewBrowser.h"
+#include "PublishChecker.h"
 #include "ScrollBar.h"
 #include "Shell.h"
 
@@ -272,6 +274,7 @@ void Tfrmravik::CreateControls()
     frmPreview->setAttribute(Qt::WA_QuitOnClose, false);
     wb1 = Named(new TPreviewBrowser(frmPreview), "wb1");
     SetWidgetAlign(wb1, alClient);
+    publishCheck_ = new TPublishChecker(this);
     vmpgcntrl1->DockControl(frmPreview);
     frmPreview->SetVisible(true);
     liveRefresh_ = new TLiveRefresh([this] { RefreshFloatingPreview(); }, this);
@@ -350,6 +353,11 @@ void Tfrmravik::WireEvents()
     vmpgcntrl1->OnChange = [this](TObject*) { Run([&] { vmpgcntrl1Change(vmpgcntrl1); }); };
     vmpgcntrl2->OnClose = [this](TObject*, bool& allow) { Run([&] { vmpgcntrl2Close(vmpgcntrl2, allow); }); };
 
+    connect(publishCheck_, &TPublishChecker::Finished, this,
+            [this](const QJsonObject& report) { wb1->Bridge().SetFindings(report); });
+    connect(&wb1->Bridge(), &TPreviewBridge::FindingChosen, this,
+            [this](qsizetype from, qsizetype to) { Run([&] { wb1FindingChosen(wb1, from, to); }); });
+
     connect(redt1, &QTextEdit::textChanged, this, [this] { RunHandler([&] { redt1Change(redt1); }); });
     connect(redt1, &QTextEdit::textChanged, liveRefresh_, &TLiveRefresh::Changed);
     connect(versionGroup_, &QButtonGroup::buttonToggled, liveRefresh_, [this](QAbstractButton*, bool checked) {
@@ -409,7 +417,12 @@ TShopVersion Tfrmravik::ShopVersion() const
 
 void Tfrmravik::ComposeAndWrite()
 {
-    const QString page = ComposePage(PageTemplate(ShopVersion()), CodePaneText(*redt1->document()));
+    ComposeAndWrite(CodePaneText(*redt1->document()));
+}
+
+void Tfrmravik::ComposeAndWrite(const QString& code)
+{
+    const QString page = ComposePage(PageTemplate(ShopVersion()), code);
     // Filling the page buffer builds a document of its own, half a second
     // for ten megabytes, and every switch back to the code composes the
     // page once more, mostly the same page.
@@ -422,7 +435,12 @@ void Tfrmravik::ComposeAndWrite()
 
 void Tfrmravik::LocalPreview()
 {
-    ComposeAndWrite();
+    const QString code = CodePaneText(*redt1->document());
+    ComposeAndWrite(code);
+    const TPageTemplate& page = PageTemplate(ShopVersion());
+    checkedCode_ = code;
+    wb1->Bridge().ClearFindings();
+    publishCheck_->Start({page.Head, code, page.Tail, ShopVersionName(ShopVersion())});
     wb1->Navigate(CachePagePath(), ShopVersion());
 }
 
@@ -558,4 +576,21 @@ void Tfrmravik::frmPreviewClose(QObject*, TCloseAction& Action)
         if (frmPreview->isWindow())
             Run([&] { vmpgcntrl1->DockControl(frmPreview); });
     });
+}
+
+// The finding's text is selected only in the code it was found in: the
+// find panel can change the code while the preview shows. The page switch
+// runs a local preview, as every switch does, and so a fresh check. A click
+// in the floating preview brings the keyboard back to this window.
+void Tfrmravik::wb1FindingChosen(QObject*, qsizetype From, qsizetype To)
+{
+    const bool unchanged = CodePaneText(*redt1->document()) == checkedCode_;
+    const QString checked = checkedCode_;
+    vmpgcntrl1->SetActivePage(vmtbshtTabSheet1);
+    if (frmPreview->isWindow())
+        activateWindow();
+    if (unchanged)
+        SelectCodePaneText(*redt1, checked, From, To);
+    else
+        redt1->setFocus();
 }

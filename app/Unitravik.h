@@ -27,6 +27,7 @@ class QRadioButton;
 class QTextEdit;
 class TLiveRefresh;
 class TPreviewBrowser;
+class TPublishChecker;
 
 class Tfrmravik : public TForm {
     Q_OBJECT
@@ -113,13 +114,17 @@ public:
     void vmbtbtn6Click(QObject* Sender);      // format for reading
     // Closing the floating preview docks it back as the page "实时预览".
     void frmPreviewClose(QObject* Sender, TCloseAction& Action);
+    // A finding chosen in the preview's publish check: [From, To) of the
+    // code that was checked.
+    void wb1FindingChosen(QObject* Sender, qsizetype From, qsizetype To);
 
     // The shop version of the checked radio button.
     TShopVersion ShopVersion() const;
     // Composes the page of the checked version around the code pane's text
     // and writes the cache page; throws EFCreateError when it cannot.
     void ComposeAndWrite();
-    // Compose and write, then show the cache page in the embedded browser.
+    // Compose and write, then show the cache page in the embedded browser
+    // and check the code for publishing beside it.
     void LocalPreview();
     // Compose and write, then hand the cache page to the desktop's browser.
     void WebPreview();
@@ -141,6 +146,8 @@ private:
     void PlaceFloatingPreview();
     void RefreshFloatingPreview();
 
+    void ComposeAndWrite(const QString& code);
+
     QButtonGroup* versionGroup_ = nullptr;
     QString bufferedPage_;   // the text last put into mmo4
     TLiveRefresh* liveRefresh_ = nullptr;
@@ -148,4 +155,6 @@ private:
     // succeeds, rather than raise a box at every pause in typing.
     bool liveRefreshFailed_ = false;
     bool previewHasFloated_ = false;
+    TPublishChecker* publishCheck_ = nullptr;
+    QString checkedCode_;   // the code of the latest local preview, which its findings point into
 };

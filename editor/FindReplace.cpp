@@ -5,7 +5,6 @@
 #include "PlainText.h"
 
 #include <QStringMatcher>
-#include <QTextCursor>
 #include <QTextEdit>
 
 namespace {
@@ -62,11 +61,7 @@ void FindInCodePane(QTextEdit& pane, const QString& typedText)
         ShowInformation(pane, QStringLiteral("找不到"));
         return;
     }
-    QTextCursor cursor(pane.document());
-    cursor.setPosition(DocumentPosition(text, at));
-    cursor.setPosition(DocumentPosition(text, at + findText.size()), QTextCursor::KeepAnchor);
-    pane.setTextCursor(cursor);
-    pane.setFocus();
+    SelectCodePaneText(pane, text, at, at + findText.size());
 }
 
 void ReplaceAllInCodePane(QTextEdit& pane, const QString& findText, const QString& replacement)

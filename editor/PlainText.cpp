@@ -38,6 +38,16 @@ int DocumentPosition(QStringView codePaneText, qsizetype position)
     return int(position - extra);
 }
 
+void SelectCodePaneText(QTextEdit& pane, QStringView codePaneText, qsizetype from, qsizetype to)
+{
+    QTextCursor cursor(pane.document());
+    cursor.setPosition(DocumentPosition(codePaneText, from));
+    cursor.setPosition(DocumentPosition(codePaneText, to), QTextCursor::KeepAnchor);
+    pane.setTextCursor(cursor);
+    pane.ensureCursorVisible();
+    pane.setFocus();
+}
+
 void ClearInsertionFormat(QTextEdit& pane)
 {
     // With a selection, setCurrentCharFormat() would reformat every selected

@@ -35,6 +35,10 @@ bool HoldsFrameMarker(QStringView text);
 // written as CR LF, the way the pane's text gives its breaks.
 QString WithCrLfBreaks(QStringView text);
 
+// Selects [from, to) of `codePaneText` (the pane's CodePaneText()) in the
+// pane, scrolls it into view and gives the pane the keyboard focus.
+void SelectCodePaneText(QTextEdit& pane, QStringView codePaneText, qsizetype from, qsizetype to);
+
 // Replaces the pane's whole text, taking "\r\n", "\r" and "\n" each as one
 // line break (and passing it through PaneSafeText). The new text carries no
 // character formatting: QTextEdit's own setPlainText() would paint all of it

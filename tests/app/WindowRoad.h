@@ -13,16 +13,17 @@
 #include <QTextEdit>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWindow>
 
 namespace window_test {
 constexpr int kTimeout = 30000;
 
-inline QVariant RunScript(QWebEnginePage* page, const QString& script)
+inline QVariant RunScript(QWebEnginePage* page, const QString& script, quint32 world = QWebEngineScript::MainWorld)
 {
     QVariant result;
     bool done = false;
-    page->runJavaScript(script, [&](const QVariant& v) {
+    page->runJavaScript(script, world, [&](const QVariant& v) {
         result = v;
         done = true;
     });

@@ -3,6 +3,7 @@
 // preview, come back, format it, find, replace, save it as rich text.
 #include "Formatting.h"
 #include "PageComposer.h"
+#include "PageScripts.h"
 #include "PlainText.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -162,6 +164,48 @@ private slots:
         QVERIFY(shown.wait(kTimeout));
         QTest::qWait(300);   // nothing moves it afterwards either
         QCOMPARE(scrollY(), moduleTop + 333);
+    }
+
+    // A finding of the publish check, clicked in the preview, is the text
+    // selected in the code pane: the code page comes up, the text scrolled
+    // into view, the keyboard in the pane. The cache page knows nothing of
+    // the panel.
+    void findingInThePreviewLeadsToItsCode()
+    {
+        Road r;
+        Tfrmravik& w = r.w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QString code;
+        for (int i = 0; i < 80; ++i)
+            code += QStringLiteral("<p>第 %1 行</p>\r\n").arg(i);
+        code += QStringLiteral("<div class=\"box\"><a href=\"javascript:void(0)\" id=\"far\">x</a></div>");
+        SetCodePaneText(*w.redt1, code);
+
+        r.ClickTab(1);
+        QWebEnginePage* page = w.wb1->Page();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            RunScript(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0"),
+                      PageScriptWorld).toInt(),
+            2, kTimeout);
+        const TPageTemplate& professional = PageTemplate(TShopVersion::Professional);
+        QCOMPARE(r.CachePage(), EncodePage(professional.Head + code + professional.Tail));
+
+        const QVariantList centre = RunScript(page, QStringLiteral(
+            "(function () { var e = ravikFindings.panel.querySelectorAll('li')[1]; e.scrollIntoView();"
+            " var b = e.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()"),
+                                              PageScriptWorld).toList();
+        QCOMPARE(centre.size(), 2);
+        QWidget* view = w.wb1->View()->focusProxy();
+        const QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
+        QTest::mouseMove(view, at);
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+
+        QTRY_COMPARE_WITH_TIMEOUT(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1, kTimeout);
+        QCOMPARE(w.redt1->textCursor().selectedText(), QStringLiteral("id=\"far\""));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
+        QVERIFY(w.redt1->viewport()->rect().contains(w.redt1->cursorRect()));
+        QVERIFY(w.redt1->verticalScrollBar()->value() > 0);
     }
 };
 

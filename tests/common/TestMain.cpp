@@ -3,6 +3,7 @@
 #include "Application.h"
 
 #include <QByteArray>
+#include <QStandardPaths>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    // Tests never read the user's own settings (the publish rules among them).
+    QStandardPaths::setTestModeEnabled(true);
 
     std::string only;
     // A crash must end the run at once: Qt's crash handler would start a
