@@ -44,7 +44,6 @@ void SelectCodePaneText(QTextEdit& pane, QStringView codePaneText, qsizetype fro
     cursor.setPosition(DocumentPosition(codePaneText, from));
     cursor.setPosition(DocumentPosition(codePaneText, to), QTextCursor::KeepAnchor);
     pane.setTextCursor(cursor);
-    pane.ensureCursorVisible();
     pane.setFocus();
 }
 

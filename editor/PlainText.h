@@ -36,7 +36,7 @@ bool HoldsFrameMarker(QStringView text);
 QString WithCrLfBreaks(QStringView text);
 
 // Selects [from, to) of `codePaneText` (the pane's CodePaneText()) in the
-// pane, scrolls it into view and gives the pane the keyboard focus.
+// pane, which scrolls it into view, and gives the pane the keyboard focus.
 void SelectCodePaneText(QTextEdit& pane, QStringView codePaneText, qsizetype from, qsizetype to);
 
 // Replaces the pane's whole text, taking "\r\n", "\r" and "\n" each as one
