@@ -48,6 +48,9 @@ struct TCompiledRule {
     std::vector<std::string> UrlAttributes;
     std::vector<std::string> Exceptions;
     int Limit = 0;   // Width: the column width of the storefront checked
+    // Element: the names gumbo knows, by its number for them; the others
+    // are compared by name.
+    std::vector<GumboTag> Tags;
 };
 
 // An element as the walk meets it, in document order.
@@ -77,6 +80,10 @@ public:
         for (const TPublishRule& rule : rules) {
             TCompiledRule compiled{&rule, Utf8List(rule.Names), Utf8List(rule.UrlAttributes),
                                    Utf8List(rule.ClassExceptions)};
+            if (rule.Match == TPublishRule::TMatch::Element) {
+                for (const std::string& name : compiled.Names)
+                    compiled.Tags.push_back(gumbo_tag_enum(name.c_str()));
+            }
             if (rule.Match == TPublishRule::TMatch::Width) {
                 compiled.Limit = rule.MaxWidth.value(input.Storefront, 0);
                 if (compiled.Limit <= 0)
@@ -190,6 +197,14 @@ private:
 
     static QString TagName(const GumboNode* node) { return FromBytes(TagUtf8(node)); }
 
+    static bool IsElementOf(const TCompiledRule& rule, const GumboNode* node)
+    {
+        const GumboTag tag = node->v.element.tag;
+        if (tag != GUMBO_TAG_UNKNOWN)
+            return std::find(rule.Tags.begin(), rule.Tags.end(), tag) != rule.Tags.end();
+        return Contains(rule.Names, TagUtf8(node));
+    }
+
     static bool SameTag(const GumboNode* a, const GumboNode* b)
     {
         if (a->v.element.tag != b->v.element.tag)
@@ -241,10 +256,9 @@ private:
             return;   // the same start tag was checked on the element it copies
         const GumboElement& e = node->v.element;
         if (e.original_tag.length > 0 && InCode(e.start_pos.offset)) {
-            const std::string tag = TagUtf8(node);
             bool removed = false;
             for (const TCompiledRule& rule : rules_) {
-                if (rule.Rule->Match == TPublishRule::TMatch::Element && Contains(rule.Names, tag)) {
+                if (rule.Rule->Match == TPublishRule::TMatch::Element && IsElementOf(rule, node)) {
                     Add(rule, e.start_pos.offset, e.start_pos.offset + e.original_tag.length, visited);
                     removed = true;
                 }
@@ -253,23 +267,29 @@ private:
             if (removed)
                 return;
         }
+        const GumboAttribute* style = nullptr;
+        const GumboAttribute* width = nullptr;
         for (unsigned i = 0; i < e.attributes.length; ++i) {
             const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
-            if (InCode(a->name_start.offset))
-                CheckAttribute(visited, *a);
+            if (!InCode(a->name_start.offset))
+                continue;
+            const Bytes name(a->name);
+            if (name == "style")
+                style = a;
+            else if (name == "width")
+                width = a;
+            CheckAttribute(visited, *a, name);
         }
         if (e.original_tag.length > 0 && InCode(e.start_pos.offset)) {
             for (const TCompiledRule& rule : rules_) {
                 if (rule.Rule->Match == TPublishRule::TMatch::Width)
-                    CheckWidth(rule, visited);
+                    CheckWidth(rule, visited, style, width);
             }
         }
     }
 
-    void CheckAttribute(const TVisited& element, const GumboAttribute& a)
+    void CheckAttribute(const TVisited& element, const GumboAttribute& a, Bytes name)
     {
-        const Bytes name(a.name);
-        const Bytes value(a.value);
         const auto [begin, end] = AttributeSpan(a);
         for (const TCompiledRule& rule : rules_) {
             switch (rule.Rule->Match) {
@@ -286,7 +306,7 @@ private:
                 }
                 break;
             case TPublishRule::TMatch::UrlScheme:
-                if (Contains(rule.UrlAttributes, name) && HasScheme(value, rule.Names))
+                if (Contains(rule.UrlAttributes, name) && HasScheme(a.value, rule.Names))
                     Add(rule, begin, end, element, name);
                 break;
             case TPublishRule::TMatch::ClassPrefix:
@@ -349,20 +369,9 @@ private:
 
     // How wide the element is set: an inline style width wins over the
     // width attribute, as in the browser.
-    void CheckWidth(const TCompiledRule& rule, const TVisited& element)
+    void CheckWidth(const TCompiledRule& rule, const TVisited& element, const GumboAttribute* style,
+                    const GumboAttribute* width)
     {
-        const GumboElement& e = element.Node->v.element;
-        const GumboAttribute* style = nullptr;
-        const GumboAttribute* width = nullptr;
-        for (unsigned i = 0; i < e.attributes.length; ++i) {
-            const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
-            if (!InCode(a->name_start.offset))
-                continue;
-            if (Bytes(a->name) == "style")
-                style = a;
-            else if (Bytes(a->name) == "width")
-                width = a;
-        }
         if (style) {
             const TStyleWidth declared = StyleWidth(style->value);
             if (declared.Found) {

@@ -86,8 +86,9 @@ QString Written(std::string_view number)
 
 TStyleWidth StyleWidth(std::string_view style)
 {
-    const std::string text = BlankComments(style);
-    const std::string_view all(text);
+    // Nearly every element of decoration code has a style; few have a comment.
+    const std::string text = style.find("/*") == std::string_view::npos ? std::string() : BlankComments(style);
+    const std::string_view all = text.empty() ? style : std::string_view(text);
     TStyleWidth result;
     bool important = false;
     size_t start = 0;
