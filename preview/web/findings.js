@@ -36,7 +36,7 @@
         '.folded .body { display: none; }',
         '.note { padding: 4px 10px; color: #8a5300; background: #fff4d6; }',
         'ol { list-style: none; margin: 0; padding: 0; }',
-        'li { display: flex; gap: 8px; padding: 2px 10px; cursor: pointer; white-space: nowrap; }',
+        'li { display: flex; align-items: baseline; gap: 8px; padding: 2px 10px; cursor: pointer; white-space: nowrap; }',
         'li:hover { background: #ffe9e4; }',
         '.severity { flex: none; }',
         '.message { flex: none; }',

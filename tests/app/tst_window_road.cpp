@@ -1,6 +1,7 @@
 // The main road on the finished window, driven only by the mouse and the
 // keyboard: type a fragment, pick the storefront, look at it in the live
 // preview, come back, format it, find, replace, save it as rich text.
+#include "FindReplace.h"
 #include "Formatting.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
@@ -206,6 +207,21 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
         QVERIFY(w.redt1->viewport()->rect().contains(w.redt1->cursorRect()));
         QVERIFY(w.redt1->verticalScrollBar()->value() > 0);
+
+        // The code changed under the preview (the find panel floats over
+        // it): the finding's range is no longer that text, and nothing is
+        // selected.
+        r.ClickTab(1);
+        page = w.wb1->Page();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            RunScript(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0"),
+                      PageScriptWorld).toInt(),
+            2, kTimeout);
+        ReplaceAllInCodePane(*w.redt1, QStringLiteral("第 1 行"), QStringLiteral("1"));
+        QCOMPARE(r.dialogs.messages.size(), 1);
+        RunScript(page, QStringLiteral("ravikFindings.panel.querySelectorAll('li')[1].click()"), PageScriptWorld);
+        QTRY_COMPARE_WITH_TIMEOUT(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1, kTimeout);
+        QVERIFY(!w.redt1->textCursor().hasSelection());
     }
 };
 
