@@ -55,12 +55,13 @@
     }
 
     // The region element: the index-th of its tag, or the nearest of that tag
-    // that still has its classes (scripts may have added elements before it).
+    // that still has its classes (scripts may have added elements before it);
+    // null in a page that has none (the blank page a preview page is cleared
+    // with between two uses).
     function regionOf(report) {
         var region = report.region;
-        var fallback = document.body || document.documentElement;
         if (!region)
-            return fallback;
+            return null;
         var classes = (region['class'] || '').split(/[ \t\n\f\r]+/).filter(Boolean);
         var candidates = document.getElementsByTagName(region.tag);
         function fits(node) {
@@ -72,7 +73,7 @@
             if (d && fits(candidates[region.index - d]))
                 return candidates[region.index - d];
         }
-        return fallback;
+        return null;
     }
 
     function matches(node, finding) {
@@ -165,6 +166,8 @@
         if (!findings.length && !report.note)
             return;
         var region = regionOf(report);
+        if (!region)
+            return;
         // Before the panel goes in: it is an element of the page too.
         var targets = resolve(region, findings);
         var outlines = new Outlines(targets, findings);

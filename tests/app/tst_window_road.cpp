@@ -183,7 +183,9 @@ private slots:
         code += QStringLiteral("<div class=\"box\"><a href=\"javascript:void(0)\" id=\"far\">x</a></div>");
         SetCodePaneText(*w.redt1, code);
 
+        QSignalSpy shown(w.wb1, &TPreviewBrowser::PageShown);
         r.ClickTab(1);
+        QVERIFY(shown.wait(kTimeout));
         QWebEnginePage* page = w.wb1->Page();
         QTRY_COMPARE_WITH_TIMEOUT(
             RunScript(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0"),
@@ -211,7 +213,9 @@ private slots:
         // The code changed under the preview (the find panel floats over
         // it): the finding's range is no longer that text, and nothing is
         // selected.
+        shown.clear();
         r.ClickTab(1);
+        QVERIFY(shown.wait(kTimeout));
         page = w.wb1->Page();
         QTRY_COMPARE_WITH_TIMEOUT(
             RunScript(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0"),

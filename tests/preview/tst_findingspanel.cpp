@@ -46,6 +46,16 @@ class TestFindingsPanel : public QObject {
     QTemporaryDir dir_;
     QString oldDir_;
 
+    // Navigates to the cache page around `code` and waits until the page
+    // is on show and loaded.
+    bool Show(TPreviewBrowser& browser, TShopVersion version, const QString& code)
+    {
+        QSignalSpy shown(&browser, &TPreviewBrowser::PageShown);
+        QSignalSpy loaded(&browser, &TPreviewBrowser::PageLoaded);
+        browser.Navigate(WriteCachePage(version, code), version);
+        return QTest::qWaitFor([&] { return !shown.isEmpty() && !loaded.isEmpty(); }, kTimeout);
+    }
+
     // A local preview as the window makes it: the cache page written, the
     // check's findings given to the bridge, the page loaded; then waits
     // until our script has had the findings.
@@ -55,10 +65,7 @@ class TestFindingsPanel : public QObject {
         const TPublishReport report =
             CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, ShopVersionName(version)});
         browser.Bridge().SetFindings(PublishReportJson(report));
-        bool loaded = false;
-        browser.Navigate(WriteCachePage(version, code));
-        connect(browser.View(), &QWebEngineView::loadFinished, this, [&] { loaded = true; }, Qt::SingleShotConnection);
-        if (!QTest::qWaitFor([&] { return loaded; }, kTimeout))
+        if (!Show(browser, version, code))
             return {};
         // Channel calls are answered in order: once this one is, so is the
         // one our script made when the document was parsed.
@@ -172,10 +179,7 @@ private slots:
         const TPageTemplate& page = PageTemplate(TShopVersion::Tmall);
         const TPublishReport report = CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, QStringLiteral("tmall")});
         browser.Bridge().ClearFindings();
-        bool loaded = false;
-        browser.Navigate(WriteCachePage(TShopVersion::Tmall, code));
-        connect(browser.View(), &QWebEngineView::loadFinished, this, [&] { loaded = true; }, Qt::SingleShotConnection);
-        QVERIFY(QTest::qWaitFor([&] { return loaded; }, kTimeout));
+        QVERIFY(Show(browser, TShopVersion::Tmall, code));
         QCOMPARE(EvalOurs(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
         browser.Bridge().SetFindings(PublishReportJson(report));
         QTRY_COMPARE_WITH_TIMEOUT(EvalOurs(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(),
