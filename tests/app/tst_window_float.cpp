@@ -3,6 +3,7 @@
 // back when its window closes or is let go on the tab row.
 #include "DockDrag.h"
 #include "LiveRefresh.h"
+#include "PageScripts.h"
 #include "PageComposer.h"
 #include "PlainText.h"
 #include "PreviewBrowser.h"
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QWebEngineView>
 
 using namespace window_test;
 
@@ -193,6 +195,44 @@ private slots:
         QCOMPARE(w.frmPreview->Parent(), w.vmtbshtTabSheet2);
         QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet2);
         QCOMPARE(r.dialogs.messages.size(), 1);   // replace-all's own message
+    }
+
+    // A finding clicked in the floating preview is selected in the code pane,
+    // and the keyboard comes back to the main window for it.
+    void aFindingClickedInTheFloatingPreviewTakesTheKeyboardToItsCode()
+    {
+        FloatRoad r;
+        Tfrmravik& w = r.w;
+        r.DoubleClickPreviewTab();
+        QVERIFY(r.Floating());
+        QSignalSpy shown(w.wb1, &TPreviewBrowser::PageShown);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.redt1->setFocus();
+        QGuiApplication::clipboard()->setText(QStringLiteral("<p>x</p><span onclick=\"go()\">y</span>"));
+        QTest::keyClick(w.redt1, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitFor([&] {
+            return !shown.isEmpty() &&
+                   RunScript(w.wb1->Page(), QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li')"
+                                                           ".length : 0"), PageScriptWorld).toInt() == 1;
+        }, kTimeout));
+
+        w.frmPreview->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.frmPreview));
+        const QVariantList centre = RunScript(w.wb1->Page(), QStringLiteral(
+            "(function () { var e = ravikFindings.panel.querySelector('li'); e.scrollIntoView();"
+            " var b = e.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()"),
+                                              PageScriptWorld).toList();
+        QCOMPARE(centre.size(), 2);
+        QWidget* view = w.wb1->View()->focusProxy();
+        const QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
+        QTest::mouseMove(view, at);
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+
+        QTRY_COMPARE_WITH_TIMEOUT(w.redt1->textCursor().selectedText(), QStringLiteral("onclick=\"go()\""), kTimeout);
+        QTRY_VERIFY(w.isActiveWindow());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.redt1));
+        QVERIFY(r.Floating());
     }
 
     void aRefreshThatCannotWriteTheCachePageSaysSoOnce()
