@@ -5,9 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 BUILD_DIR="${RAVIK_BUILD_DIR:-build}"
 scripts/setup.sh
-scripts/build.sh --target ravik
-# The program runs with its install folder as the working directory: the
-# cache page is written to files/ there.
+scripts/build.sh --target ravik ravik_docs
+# Installed as a user's system would have it; the launcher gives the editor
+# its working folder under the user's data folder (see dist/launcher.sh.in).
+rm -rf "$BUILD_DIR/stage"
 cmake --install "$BUILD_DIR" --prefix "$BUILD_DIR/stage" >/dev/null
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -27,5 +28,4 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
   mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 fi
-cd "$BUILD_DIR/stage"
-exec ./ravik
+exec "$BUILD_DIR/stage/bin/ravik"

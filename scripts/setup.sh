@@ -12,6 +12,10 @@ PACKAGES=(
   xdotool openbox xclip
   unrtf libbenchmark-dev
   libgumbo-dev
+  # packaging and the package test
+  dpkg-dev file desktop-file-utils appstream lintian xdotool procps
+  # scripts/bench.sh writes its report with Python
+  python3
 )
 
 missing=()
