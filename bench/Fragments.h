@@ -1,36 +1,20 @@
 #pragma once
-// The deterministic one-line decoration fragments the benchmarks work on
-// (frag_100k.html, frag_1m.html, frag_4m.html), made by the shared
-// make-fragments.py into a folder.
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
+// The benchmarks' input: storefront decoration code the way shop owners
+// paste it. One line, no line break at all, of banners, absolutely placed
+// hot spots over background pictures, product tables and lists and
+// navigation bars, with Chinese captions, remote images (img.example.com)
+// and links, cut at a block boundary so the markup stays whole. The same
+// size always gives the same text, and a smaller fragment is the start of a
+// larger one.
 #include <QString>
-#include <QStringList>
 
-namespace fragments {
+inline constexpr qsizetype Fragment100K = 100 * 1024;
+inline constexpr qsizetype Fragment1M = 1024 * 1024;
+inline constexpr qsizetype Fragment4M = 4 * 1024 * 1024;
+inline constexpr qsizetype Fragment10M = 10 * 1024 * 1024;
 
-// Makes the fragments in `folder`; false without python3 or the tool.
-inline bool Make(const QString& folder)
-{
-    const QStringList tools{qEnvironmentVariable("RAVIK_FRAGMENT_TOOL"),
-                            // shared/ lies beside the source tree
-                            QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                QStringLiteral("/../../shared/tools/make-fragments.py"),
-                            QStringLiteral("/work/shared/tools/make-fragments.py")};
-    for (const QString& tool : tools) {
-        if (!tool.isEmpty() && QFile::exists(tool) &&
-            QProcess::execute(QStringLiteral("python3"), {tool, QStringLiteral("--outdir"), folder}) == 0)
-            return true;
-    }
-    return false;
-}
+// A fragment of at most `utf8Bytes` bytes in UTF-8.
+QString MakeFragment(qsizetype utf8Bytes);
 
-// A fragment's text; empty when it cannot be read.
-inline QString Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-} // namespace fragments
+// The same, made once per size and kept for the rest of the run.
+const QString& Fragment(qsizetype utf8Bytes);

@@ -8,43 +8,34 @@
 //                         scroll-bar check, and the paint that follows
 //   Keystroke/OneLine     the same in the unformatted fragment, one line of
 //                         1 MB, which the pane lays out in runs of lines
+//   Keystroke/ShortLine   the same in a line of 2 KB, the comparison for both
 //   SpaceKey/OneLine, Backspace/OneLine   those keys in the one line
 //   SpaceKey/Formatted    the space key: four spaces, then the key's own
 //   ScrollBarCheck/...    only UpdateCodePaneScrollBar
 //
-//   bench_editing [fragment folder] [--benchmark_filter=...]
+//   bench_editing [--benchmark_filter=...]
 #include "CodePane.h"
 #include "CodePaneLayout.h"
 #include "EditorCommands.h"
-#include "Fragments.h"
 #include "Formatting.h"
+#include "Fragments.h"
 #include "ScrollBar.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QTextEdit>
 #include <QtTest/QTest>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <memory>
-
 namespace {
-
-QString g_folder;
 
 // The code pane as the main window has it: its size and font, the
 // scroll-bar rule after every change, the space key handled on key-down.
 class Pane : public QObject {
 public:
-    Pane(bool formatted)
+    Pane(const QString& text, bool formatted)
     {
-        QFile file(g_folder + QStringLiteral("/frag_1m.html"));
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read %s", qPrintable(file.fileName()));
         QFont font(QStringLiteral("宋体"));
         font.setPixelSize(16);
         SetCodePaneFont(edit, font);
@@ -53,7 +44,7 @@ public:
         edit.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit.resize(1027, 562);
         edit.show();
-        edit.setPlainText(QString::fromUtf8(file.readAll()));
+        edit.setPlainText(text);
         if (formatted)
             FormatForReading(edit);
         QObject::connect(&edit, &QTextEdit::textChanged, [this] { UpdateCodePaneScrollBar(edit); });
@@ -76,9 +67,12 @@ public:
     TCodePane edit;
 };
 
-void Keystroke(benchmark::State& state, bool formatted, Qt::Key key)
+// The start of the 1 MB fragment, a line as short as a small module's.
+QString ShortLine() { return Fragment(Fragment1M).left(2048); }
+
+void Keystroke(benchmark::State& state, bool formatted, Qt::Key key, const QString& text = Fragment(Fragment1M))
 {
-    Pane pane(formatted);
+    Pane pane(text, formatted);
     for (auto _ : state) {
         QTest::keyClick(&pane.edit, key);
         QApplication::processEvents();   // the repaint the key asked for
@@ -87,13 +81,14 @@ void Keystroke(benchmark::State& state, bool formatted, Qt::Key key)
 
 void BM_Keystroke_Formatted(benchmark::State& state) { Keystroke(state, true, Qt::Key_A); }
 void BM_Keystroke_OneLine(benchmark::State& state) { Keystroke(state, false, Qt::Key_A); }
+void BM_Keystroke_ShortLine(benchmark::State& state) { Keystroke(state, false, Qt::Key_A, ShortLine()); }
 void BM_SpaceKey_Formatted(benchmark::State& state) { Keystroke(state, true, Qt::Key_Space); }
 void BM_SpaceKey_OneLine(benchmark::State& state) { Keystroke(state, false, Qt::Key_Space); }
 void BM_Backspace_OneLine(benchmark::State& state) { Keystroke(state, false, Qt::Key_Backspace); }
 
 void ScrollBarCheck(benchmark::State& state, bool formatted)
 {
-    Pane pane(formatted);
+    Pane pane(Fragment(Fragment1M), formatted);
     for (auto _ : state)
         UpdateCodePaneScrollBar(pane.edit);
 }
@@ -106,6 +101,7 @@ void BM_ScrollBarCheck_OneLine(benchmark::State& state) { ScrollBarCheck(state, 
 BENCHMARK(BM_Keystroke_Formatted)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_SpaceKey_Formatted)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Keystroke_OneLine)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Keystroke_ShortLine)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_SpaceKey_OneLine)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Backspace_OneLine)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ScrollBarCheck_Formatted)->Unit(benchmark::kMicrosecond);
@@ -116,11 +112,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    g_folder = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!QFile::exists(g_folder + QStringLiteral("/frag_1m.html")) && !fragments::Make(g_folder)) {
-        std::fprintf(stderr, "no fragments: pass their folder or install python3 and make-fragments.py\n");
-        return 1;
-    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

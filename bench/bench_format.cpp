@@ -1,5 +1,5 @@
-// Formatting for reading on the storefront fragments made by
-// make-fragments.py (one line each: about 100 KB, 1 MB and 4 MB), and
+// Formatting for reading on one-line storefront fragments (Fragments.h:
+// about 100 KB, 1 MB, 4 MB and, for the plain passes, 10 MB), and
 // replace-all on the 1 MB one.
 //
 //   BreakIntoLines    the twelve line-breaking passes, plain C++
@@ -7,11 +7,13 @@
 //   FormatInPane      the whole "格式阅读" command on a shown code pane:
 //                     read, break, set, colour, select all (which has the
 //                     pane lay out the whole document before it returns)
+//   ShowFormatted     the floor under FormatInPane: the already broken text
+//                     set into the same pane and selected, which the pane
+//                     costs whatever the formatting does
 //   ReplaceAllInPane  "全部替换" of "</a>" by "</a> " on the 1 MB fragment in
 //                     a shown pane, message box answered at once
 //
-// And the main window itself, on 10 MB (the 4 MB, 4 MB, 1 MB and 1 MB
-// fragments end to end, each ending at a block boundary):
+// And the main window itself, on the 10 MB fragment:
 //   FormatInWindow/1  "格式阅读" clicked on the pasted one-line fragment
 //   FormatInWindow/2  clicked once more on the result: every blank line the
 //                     first run made is kept, so twice the lines
@@ -21,9 +23,7 @@
 //                     has the browser load it
 // Peak memory: run one of them alone under /usr/bin/time -v.
 //
-//   bench_format [fragment folder] [--benchmark_filter=...]
-// Without a folder the fragments are made in the current directory (the
-// build folder when run from there) and kept for the next run.
+//   bench_format [--benchmark_filter=...]
 #include "EditorCommands.h"
 #include "FindReplace.h"
 #include "Formatting.h"
@@ -34,20 +34,15 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
 #include <memory>
 
 namespace {
-
-QString g_folder;
 
 // Message boxes answered at once, so the benchmark never waits.
 class SilentDialogs : public TDialogs {
@@ -57,27 +52,7 @@ public:
     bool ExecuteFont(QWidget*, TFontChoice&) override { return false; }
 };
 
-const QString& Fragment(const char* name)
-{
-    static std::map<std::string, QString> loaded;
-    auto it = loaded.find(name);
-    if (it == loaded.end()) {
-        QFile file(g_folder + QLatin1Char('/') + QLatin1String(name));
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read %s", qPrintable(file.fileName()));
-        it = loaded.emplace(name, QString::fromUtf8(file.readAll())).first;
-    }
-    return it->second;
-}
-
-const char* kFragments[] = {"frag_100k.html", "frag_1m.html", "frag_4m.html"};
-
-const QString& TenMegabytes()
-{
-    static const QString text = Fragment("frag_4m.html") + Fragment("frag_4m.html") + Fragment("frag_1m.html") +
-                                Fragment("frag_1m.html");
-    return text;
-}
+const qsizetype kFragments[] = {Fragment100K, Fragment1M, Fragment4M, Fragment10M};
 
 // The main window shown, working in a folder of its own that has the
 // "files" folder the cache page goes into.
@@ -152,11 +127,25 @@ void BM_FormatInPane(benchmark::State& state)
     state.counters["lines"] = pane->document()->blockCount();
 }
 
+void BM_ShowFormatted(benchmark::State& state)
+{
+    const QString broken = BreakIntoLines(Fragment(kFragments[state.range(0)]));
+    auto pane = MakePane();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane->clear();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        SetCodePaneText(*pane, broken);
+        pane->selectAll();
+    }
+}
+
 void BM_ReplaceAllInPane(benchmark::State& state)
 {
     SilentDialogs dialogs;
     TDialogs::SetInstance(&dialogs);
-    const QString& text = Fragment("frag_1m.html");
+    const QString& text = Fragment(Fragment1M);
     auto pane = MakePane();
     qsizetype count = 0;
     ReplaceEvery(text, u"</a>", u"</a> ", &count);
@@ -174,7 +163,7 @@ void BM_ReplaceAllInPane(benchmark::State& state)
 
 void BM_ReplaceEvery(benchmark::State& state)
 {
-    const QString& text = Fragment("frag_1m.html");
+    const QString& text = Fragment(Fragment1M);
     for (auto _ : state)
         benchmark::DoNotOptimize(ReplaceEvery(text, u"</a>", u"</a> "));
 }
@@ -187,7 +176,7 @@ void BM_FormatInWindow(benchmark::State& state)
     Tfrmravik& w = *shown.window;
     for (auto _ : state) {
         state.PauseTiming();
-        SetCodePaneText(*w.redt1, TenMegabytes());
+        SetCodePaneText(*w.redt1, Fragment(Fragment10M));
         for (int run = 1; run < state.range(0); ++run)
             w.vmbtbtn6->Click();
         QApplication::processEvents();
@@ -205,7 +194,7 @@ void BM_PageSwitch(benchmark::State& state)
     TDialogs::SetInstance(&dialogs);
     ShownWindow shown;
     Tfrmravik& w = *shown.window;
-    SetCodePaneText(*w.redt1, TenMegabytes());
+    SetCodePaneText(*w.redt1, Fragment(Fragment10M));
     w.vmbtbtn6->Click();
     // The first switch starts the embedded browser: not what is measured.
     w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet2);
@@ -227,9 +216,10 @@ void BM_PageSwitch(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_BreakIntoLines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FindColourRuns)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BreakIntoLines)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindColourRuns)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatInPane)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowFormatted)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceEvery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceAllInPane)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatInWindow)->DenseRange(1, 2)->Iterations(2)->Unit(benchmark::kMillisecond);
@@ -242,11 +232,6 @@ int main(int argc, char** argv)
     PrepareProcess();
     QApplication app(argc, argv);
     RegisterFontSubstitutions();   // the window's fonts, as the program has them
-    g_folder = argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    if (!QFile::exists(g_folder + QStringLiteral("/frag_4m.html")) && !fragments::Make(g_folder)) {
-        std::fprintf(stderr, "no fragments: pass their folder or install python3 and make-fragments.py\n");
-        return 1;
-    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
