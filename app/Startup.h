@@ -6,12 +6,14 @@ class QApplication;
 // Before the application object: the embedded browser's process settings.
 // Its sandbox cannot run as root, so it is switched off then (only then);
 // without a GPU device (virtual displays, headless runs) the browser draws
-// in software from the start instead of failing over to it.
+// in software from the start instead of failing over to it. Also has the
+// application object build Qt's font database on a second thread while it
+// is being constructed, so the window finds its fonts ready.
 void PrepareProcess();
 
 // After the application object: Qt's Chinese translations, the font
 // substitutions that map the fonts the window names to installed ones, and
-// the picture formats.
+// the picture formats. Waits for the font database's thread first.
 void InitialiseApplication(QApplication& app);
 
 // Maps "宋体", "新宋体", "Tahoma", "Verdana" and "Marlett" to installed fonts
