@@ -259,6 +259,9 @@ void Tfrmravik::CreateControls()
     text.setColor(QPalette::Text, QColor(0, 0, 0));   // clWindowText
     redt1->setPalette(text);
     redt1->setFrameStyle(QFrame::Box | QFrame::Plain);   // flat
+    // Frame and viewport cover the pane: saying so spares painting the page
+    // under it, an off-screen image of the page's size, at every show.
+    redt1->setAttribute(Qt::WA_OpaquePaintEvent);
     redt1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     redt1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     redt1->setLineWrapMode(QTextEdit::WidgetWidth);
