@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "PageTemplates.h"
 #include "PictureFormats.h"
 
 #include <QApplication>
@@ -8,11 +9,16 @@
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLoggingCategory>
+#include <QPlainTextDocumentLayout>
+#include <QTextDocument>
+#include <QThread>
 #include <QTranslator>
 
+#include <exception>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 void AddChromiumFlag(const QByteArray& flag)
@@ -33,31 +39,74 @@ void AddChromiumFlag(const QByteArray& flag)
 // its platform and running while the object finishes its construction (the
 // browser engine's OpenGL set-up is most of that); the thread looks up the
 // window's fonts with Chinese and Latin text, so their fallback lists are
-// ready too. The thread has ended before anything else touches fonts.
-std::thread g_fontWarmUp;
+// ready too. The same thread makes the documents of the template boxes.
+// The thread has ended before anything else touches fonts or documents.
+std::thread g_warmUp;
 
-void JoinFontWarmUp()
+struct TPreparedDocument {
+    QString text;
+    QTextDocument* document;
+};
+std::vector<TPreparedDocument> g_prepared;
+
+void JoinWarmUp()
 {
-    if (g_fontWarmUp.joinable())
-        g_fontWarmUp.join();
+    if (g_warmUp.joinable())
+        g_warmUp.join();
 }
 
-void StartFontWarmUp()
+// Also frees the documents no window took.
+void EndWarmUp()
 {
-    if (g_fontWarmUp.joinable() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    JoinWarmUp();
+    for (const TPreparedDocument& p : g_prepared)
+        delete p.document;
+    g_prepared.clear();
+}
+
+void WarmUpFonts()
+{
+    RegisterFontSubstitutions();
+    const QString sample = QStringLiteral("版本选择 Ab");
+    for (const auto& [family, pixels] : {std::pair{"Tahoma", 11}, {"新宋体", 12}, {"宋体", 16}}) {
+        QFont font(QString::fromUtf8(family));
+        font.setPixelSize(pixels);
+        QFontMetrics(font).horizontalAdvance(sample);
+    }
+}
+
+void PrepareTemplateDocuments(QThread* gui)
+{
+    for (TShopVersion version : {TShopVersion::Professional, TShopVersion::Tmall, TShopVersion::Basic}) {
+        const TPageTemplate& page = PageTemplate(version);
+        for (const QString* text : {&page.Head, &page.Tail}) {
+            auto* document = new QTextDocument;
+            document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+            document->setPlainText(*text);
+            document->setModified(false);
+            document->moveToThread(gui);
+            g_prepared.push_back({*text, document});
+        }
+    }
+}
+
+void StartWarmUp()
+{
+    if (g_warmUp.joinable() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    g_fontWarmUp = std::thread([] {
-        pthread_setname_np(pthread_self(), "ravik-fonts");
-        RegisterFontSubstitutions();
-        const QString sample = QStringLiteral("版本选择 Ab");
-        for (const auto& [family, pixels] : {std::pair{"Tahoma", 11}, {"新宋体", 12}, {"宋体", 16}}) {
-            QFont font(QString::fromUtf8(family));
-            font.setPixelSize(pixels);
-            QFontMetrics(font).horizontalAdvance(sample);
+    QThread* gui = QCoreApplication::instance()->thread();
+    g_warmUp = std::thread([gui] {
+        pthread_setname_np(pthread_self(), "ravik-warm-up");
+        WarmUpFonts();
+        try {
+            PrepareTemplateDocuments(gui);
+        } catch (const std::exception&) {
+            // A template that cannot be read fails the window itself, with
+            // its message, when the window loads it.
         }
     });
     // Whatever happens after, the thread ends before the application does.
-    qAddPostRoutine(JoinFontWarmUp);
+    qAddPostRoutine(EndWarmUp);
 }
 }
 
@@ -72,7 +121,7 @@ void PrepareProcess()
     static bool warmUpAdded = false;
     if (!warmUpAdded && !QCoreApplication::instance()) {
         warmUpAdded = true;
-        qAddPreRoutine(StartFontWarmUp);
+        qAddPreRoutine(StartWarmUp);
     }
 }
 
@@ -101,9 +150,22 @@ bool InstallChineseTranslations(QApplication& app)
     return app.installTranslator(translator);
 }
 
+QTextDocument* TakePreparedDocument(const QString& text)
+{
+    JoinWarmUp();
+    for (auto it = g_prepared.begin(); it != g_prepared.end(); ++it) {
+        if (it->text == text) {
+            QTextDocument* document = it->document;
+            g_prepared.erase(it);
+            return document;
+        }
+    }
+    return nullptr;
+}
+
 void InitialiseApplication(QApplication& app)
 {
-    JoinFontWarmUp();
+    JoinWarmUp();
     // The browser engine reports its start-up settings as information;
     // that is noise on the terminal the editor was started from.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));

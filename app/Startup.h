@@ -2,14 +2,23 @@
 // What the program does before and after the application object exists,
 // apart from building the window.
 class QApplication;
+class QString;
+class QTextDocument;
 
 // Before the application object: the embedded browser's process settings.
 // Its sandbox cannot run as root, so it is switched off then (only then);
 // without a GPU device (virtual displays, headless runs) the browser draws
 // in software from the start instead of failing over to it. Also has the
-// application object build Qt's font database on a second thread while it
-// is being constructed, so the window finds its fonts ready.
+// application object, while it is being constructed, build Qt's font
+// database and the template boxes' documents on a second thread, so the
+// window finds them ready.
 void PrepareProcess();
+
+// The document made for a template box holding `text`, laid out for a
+// QPlainTextEdit and living on the main thread; the caller takes it over.
+// nullptr when none was made (PrepareProcess came after the application
+// object) or it was taken already.
+QTextDocument* TakePreparedDocument(const QString& text);
 
 // After the application object: Qt's Chinese translations, the font
 // substitutions that map the fonts the window names to installed ones, and

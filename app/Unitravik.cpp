@@ -14,6 +14,7 @@
 #include "PublishChecker.h"
 #include "ScrollBar.h"
 #include "Shell.h"
+#include "Startup.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -88,7 +90,13 @@ QPlainTextEdit* MakeTemplateBox(QWidget* parent, const char* name, int left, int
     box->setGeometry(left, top, 185, 89);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setReadOnly(true);   // no command edits the templates
-    box->setPlainText(text);
+    if (QTextDocument* prepared = TakePreparedDocument(text)) {
+        prepared->setParent(box);
+        prepared->setDefaultFont(box->font());
+        box->setDocument(prepared);
+    } else {
+        box->setPlainText(text);
+    }
     return box;
 }
 
