@@ -22,7 +22,7 @@ QTextDocument* TakePreparedDocument(const QString& text);
 
 // After the application object: Qt's Chinese translations, the font
 // substitutions that map the fonts the window names to installed ones, and
-// the picture formats. Waits for the font database's thread first.
+// the picture formats. Waits for the start-up thread to end first.
 void InitialiseApplication(QApplication& app);
 
 // Maps "宋体", "新宋体", "Tahoma", "Verdana" and "Marlett" to installed fonts

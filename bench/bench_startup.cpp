@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     if (argc >= 3 && qstrcmp(argv[1], "--child") == 0)
         return Child(argc, argv, qstrcmp(argv[2], "editor") == 0);
 
-    const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 9;
+    const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 21;
     PrepareProcess();
     TApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();
