@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLoggingCategory>
@@ -14,6 +15,7 @@
 #include <QThread>
 #include <QTranslator>
 
+#include <atomic>
 #include <exception>
 #include <pthread.h>
 #include <thread>
@@ -34,14 +36,17 @@ void AddChromiumFlag(const QByteArray& flag)
 // Qt's font database is process-wide and built on first use: every
 // installed font read from fontconfig, then a fallback list per family and
 // script. The window needs it before it can show, and building it on the
-// main thread costs about as much as the rest of the window. So it is built
-// on a thread of its own, started as soon as the application object has
-// its platform and running while the object finishes its construction (the
-// browser engine's OpenGL set-up is most of that); the thread looks up the
-// window's fonts with Chinese and Latin text, so their fallback lists are
-// ready too. The same thread makes the documents of the template boxes.
-// The thread has ended before anything else touches fonts or documents.
+// main thread costs about as much as the rest of the window. So a thread of
+// its own builds it, together with the documents of the template boxes,
+// while the application object finishes its construction (the browser
+// engine's OpenGL set-up is most of that). Looking up the window's fonts
+// comes last: it also loads fonts, which are kept per thread, so the main
+// thread loads them again for itself. The main thread stops the thread at
+// its next step when it needs the results and does what is left itself: a
+// busy machine that gave the thread little time costs the window no more
+// than the step under way.
 std::thread g_warmUp;
+std::atomic<bool> g_stopWarmUp{false};
 
 struct TPreparedDocument {
     QString text;
@@ -51,8 +56,10 @@ std::vector<TPreparedDocument> g_prepared;
 
 void JoinWarmUp()
 {
-    if (g_warmUp.joinable())
+    if (g_warmUp.joinable()) {
+        g_stopWarmUp = true;
         g_warmUp.join();
+    }
 }
 
 // Also frees the documents no window took.
@@ -64,22 +71,15 @@ void EndWarmUp()
     g_prepared.clear();
 }
 
-void WarmUpFonts()
+void WarmUp(QThread* gui)
 {
     RegisterFontSubstitutions();
-    const QString sample = QStringLiteral("版本选择 Ab");
-    for (const auto& [family, pixels] : {std::pair{"Tahoma", 11}, {"新宋体", 12}, {"宋体", 16}}) {
-        QFont font(QString::fromUtf8(family));
-        font.setPixelSize(pixels);
-        QFontMetrics(font).horizontalAdvance(sample);
-    }
-}
-
-void PrepareTemplateDocuments(QThread* gui)
-{
+    QFontDatabase::families();
     for (TShopVersion version : {TShopVersion::Professional, TShopVersion::Tmall, TShopVersion::Basic}) {
         const TPageTemplate& page = PageTemplate(version);
         for (const QString* text : {&page.Head, &page.Tail}) {
+            if (g_stopWarmUp)
+                return;
             auto* document = new QTextDocument;
             document->setDocumentLayout(new QPlainTextDocumentLayout(document));
             document->setPlainText(*text);
@@ -88,6 +88,16 @@ void PrepareTemplateDocuments(QThread* gui)
             g_prepared.push_back({*text, document});
         }
     }
+    // Chinese and Latin text in each font of the window computes its
+    // fallback lists.
+    const QString sample = QStringLiteral("版本选择 Ab");
+    for (const auto& [family, pixels] : {std::pair{"Tahoma", 11}, {"新宋体", 12}, {"宋体", 16}}) {
+        if (g_stopWarmUp)
+            return;
+        QFont font(QString::fromUtf8(family));
+        font.setPixelSize(pixels);
+        QFontMetrics(font).horizontalAdvance(sample);
+    }
 }
 
 void StartWarmUp()
@@ -95,11 +105,11 @@ void StartWarmUp()
     if (g_warmUp.joinable() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     QThread* gui = QCoreApplication::instance()->thread();
+    g_stopWarmUp = false;
     g_warmUp = std::thread([gui] {
         pthread_setname_np(pthread_self(), "ravik-warm-up");
-        WarmUpFonts();
         try {
-            PrepareTemplateDocuments(gui);
+            WarmUp(gui);
         } catch (const std::exception&) {
             // A template that cannot be read fails the window itself, with
             // its message, when the window loads it.
