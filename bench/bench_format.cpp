@@ -12,6 +12,9 @@
 //                     costs whatever the formatting does
 //   ReplaceAllInPane  "全部替换" of "</a>" by "</a> " on the 1 MB fragment in
 //                     a shown pane, message box answered at once
+//   ShowReplaced      its floor: the already replaced text set into the
+//                     same pane
+//   ReplaceEvery      the replacement alone, plain C++
 //
 // And the main window itself, on the 10 MB fragment:
 //   FormatInWindow/1  "格式阅读" clicked on the pasted one-line fragment
@@ -161,6 +164,20 @@ void BM_ReplaceAllInPane(benchmark::State& state)
     TDialogs::SetInstance(nullptr);
 }
 
+void BM_ShowReplaced(benchmark::State& state)
+{
+    const QString replaced = ReplaceEvery(Fragment(Fragment1M), u"</a>", u"</a> ");
+    auto pane = MakePane();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane->clear();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        SetCodePaneText(*pane, replaced);
+        QApplication::processEvents();   // the pane lays out and paints what shows
+    }
+}
+
 void BM_ReplaceEvery(benchmark::State& state)
 {
     const QString& text = Fragment(Fragment1M);
@@ -222,6 +239,7 @@ BENCHMARK(BM_FormatInPane)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMi
 BENCHMARK(BM_ShowFormatted)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceEvery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceAllInPane)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowReplaced)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatInWindow)->DenseRange(1, 2)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageSwitch)->Iterations(3)->Unit(benchmark::kMillisecond);
 

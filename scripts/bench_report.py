@@ -37,11 +37,12 @@ SECTIONS = [
        "preview:compose and write from the window", "preview:compose, encode and write alone")]),
     ("Formatting for reading",
      "The whole command in a shown pane against the floor the pane sets: the already "
-     "formatted text set into the same pane and selected.",
+     "formatted (or replaced) text set into the same pane.",
      [("格式阅读, 100 KB", "format:FormatInPane/0", "format:ShowFormatted/0"),
       ("格式阅读, 1 MB", "format:FormatInPane/1", "format:ShowFormatted/1"),
       ("格式阅读, 4 MB", "format:FormatInPane/2", "format:ShowFormatted/2"),
-      ("全部替换 on 1 MB against the plain replacement", "format:ReplaceAllInPane", "format:ReplaceEvery"),
+      ("全部替换 on 1 MB against setting the replaced text into the pane", "format:ReplaceAllInPane", "format:ShowReplaced"),
+      ("the replacement alone, plain C++, 1 MB", "format:ReplaceEvery", None),
       ("line breaking, 1 MB", "format:BreakIntoLines/1", None),
       ("line breaking, 10 MB", "format:BreakIntoLines/3", None),
       ("finding the colour runs, 1 MB", "format:FindColourRuns/1", None),
@@ -146,7 +147,11 @@ def main():
            f"- source: `{commit}`",
            f"- machine: {machine()}",
            f"- Qt {qt}, display {os.environ.get('DISPLAY', '?')}",
-           f"- load average before and after: {load_line('load-before')} / {load_line('load-after')}", ""]
+           f"- load average before and after: {load_line('load-before')} / {load_line('load-after')}",
+           "- start-up: " + ("at real-time priority with its X server, so other load did not decide it"
+                             if os.path.exists(os.path.join(folder, "startup-priority"))
+                             else "at normal priority (not root): other load on the machine shows in it"),
+           ""]
     missing = []
     for title, note, rows in SECTIONS:
         out += [f"## {title}", "", note, "", "| | figure | comparison | ratio |", "|---|---:|---:|---:|"]

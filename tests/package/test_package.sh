@@ -5,6 +5,9 @@
 # display, bringing up an editor that previews a fragment into a working
 # folder of its own; a second editor at the same time gets another folder,
 # and a folder is free again once its editor has ended.
+#
+# The editors run on a virtual display of their own (Xvfb picks a free
+# number), or on the X display RAVIK_TEST_DISPLAY names (":98").
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
@@ -48,11 +51,14 @@ for icon in scalable/apps/$id.svg 48x48/apps/$id.png 256x256/apps/$id.png; do
 done
 lintian --fail-on error "$deb" 2>/dev/null
 
-# A virtual display of its own, on whatever number is free.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb=$!
-within 10 test -s "$scratch/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$scratch/display")"
+if [ -n "${RAVIK_TEST_DISPLAY:-}" ]; then
+  export DISPLAY="$RAVIK_TEST_DISPLAY"
+else
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+  xvfb=$!
+  within 10 test -s "$scratch/display" || fail "Xvfb did not start"
+  export DISPLAY=":$(cat "$scratch/display")"
+fi
 export HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime"
 unset XDG_DATA_HOME QT_QPA_PLATFORM
 mkdir -p "$HOME" "$scratch/empty" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
