@@ -24,6 +24,7 @@ SECTIONS = [
      "alternating runs of the same executable; the bare window is a QWidget of the same "
      "size in a QApplication of the same libraries. Target: within 1.2x.",
      [("whole start-up", "startup:editor start-up", "startup:bare window start-up"),
+      ("whole start-up, median of each round's own ratio", None, None, "startup:editor / bare, median of the rounds' ratios"),
       ("the window alone, first in its process", "startup:editor window, first", "startup:bare window, first"),
       ("the window alone, again", "startup:editor window, again", "startup:bare window, again"),
       ("the window alone, Google Benchmark", "window:EditorWindowStartup", "window:BareWindowStartup"),
@@ -100,7 +101,7 @@ def load(folder):
         elif kind == ".txt":
             with open(path, encoding="utf-8") as f:
                 for line in f:
-                    m = re.match(r"^(.+?): ([0-9.]+) ms$", line.strip())
+                    m = re.match(r"^(.+?): ([0-9.]+)( ms)?$", line.strip())
                     if m:
                         figures[f"{program}:{m.group(1)}"] = float(m.group(2))
     return figures
@@ -155,7 +156,14 @@ def main():
     missing = []
     for title, note, rows in SECTIONS:
         out += [f"## {title}", "", note, "", "| | figure | comparison | ratio |", "|---|---:|---:|---:|"]
-        for what, key, against in rows:
+        for what, key, against, *own in rows:
+            if own:
+                ratio = figures.get(own[0])
+                if ratio is None:
+                    missing.append(own[0])
+                else:
+                    out.append(f"| {what} | | | {ratio:.2f} |")
+                continue
             value = figures.get(key)
             base = figures.get(against) if against else None
             if value is None:
