@@ -13,7 +13,7 @@ PACKAGES=(
   unrtf libbenchmark-dev
   libgumbo-dev
   # packaging and the package test
-  dpkg-dev file desktop-file-utils appstream lintian xdotool procps
+  dpkg-dev file desktop-file-utils appstream lintian procps
   # scripts/bench.sh writes its report with Python
   python3
 )
