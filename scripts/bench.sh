@@ -36,12 +36,18 @@ fi
 echo "== bench_startup" >&2
 "${realtime[@]}" "$BUILD_DIR/bench/bench_startup" | tee "$results/startup.txt" >&2
 [ -n "$xvfb" ] && [ ${#realtime[@]} -gt 0 ] && chrt -o -p 0 "$xvfb"
-# bench_preview prints its own medians; the rest are Google Benchmark programs.
-echo "== bench_preview" >&2
-"$BUILD_DIR/bench/bench_preview" | tee "$results/preview.txt" >&2
-for name in format editing tabpaint tablayout button gradient window; do
+# Every other benchmark: Google Benchmark programs write JSON, the rest
+# print their own lines ("label: value ms").
+for source in bench/bench_*.cpp; do
+  name=$(basename "$source" .cpp)
+  name=${name#bench_}
+  [ "$name" = startup ] && continue
   echo "== bench_$name" >&2
-  "$BUILD_DIR/bench/bench_$name" --benchmark_out="$results/$name.json" --benchmark_out_format=json >&2
+  if grep -q "benchmark/benchmark.h" "$source"; then
+    "$BUILD_DIR/bench/bench_$name" --benchmark_out="$results/$name.json" --benchmark_out_format=json >&2
+  else
+    "$BUILD_DIR/bench/bench_$name" | tee "$results/$name.txt" >&2
+  fi
 done
 uptime >"$results/load-after"
 python3 scripts/bench_report.py "$results" >docs/benchmarks.md

@@ -15,7 +15,8 @@ import re
 import subprocess
 import sys
 
-# (section, note, rows); a row is (what, figure, comparison or None), a key
+# (section, note, rows); a row is (what, figure, comparison or None), or
+# (what, None, None, ratio) for a ratio the program computed itself. A key
 # is "program:benchmark" (the benchmark's name without "BM_" and without its
 # iteration settings) or "program:label" for the programs that print lines.
 SECTIONS = [
@@ -81,6 +82,18 @@ SECTIONS = [
 ]
 
 UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+
+def printed(folder, programs):
+    """The output of the programs that print their own lines and have no
+    section above, as they printed it."""
+    out = []
+    for file in sorted(os.listdir(folder)):
+        program, kind = os.path.splitext(file)
+        if kind == ".txt" and program not in programs:
+            with open(os.path.join(folder, file), encoding="utf-8") as f:
+                out += [f"### bench_{program}", "", "```", f.read().rstrip(), "```", ""]
+    return out
 
 
 def load(folder):
@@ -174,6 +187,10 @@ def main():
             ratio = f"{value / base:.2f}" if base else ""
             out.append(f"| {what} | {show(value)} | {show(base) if base else ''} | {ratio} |")
         out.append("")
+    covered = {key.split(":")[0] for _, _, rows in SECTIONS for row in rows for key in row[1:] if key}
+    others = printed(folder, covered)
+    if others:
+        out += ["## As the benchmarks printed it", ""] + others
     if missing:
         out += ["Missing from this run: " + ", ".join(f"`{k}`" for k in missing), ""]
     print("\n".join(out))
