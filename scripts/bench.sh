@@ -23,6 +23,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 fi
 
+git describe --always --dirty >"$results/source" 2>/dev/null || echo "?" >"$results/source"
 uptime >"$results/load-before"
 # Start-up is decided by the scheduler as much as by the work done, so as
 # root it runs at real-time priority, with the virtual display it draws on:

@@ -151,7 +151,8 @@ def main():
     folder = sys.argv[1]
     figures = load(folder)
     load_line = lambda name: open(os.path.join(folder, name), encoding="utf-8").read().strip().split("load average:")[-1].strip()
-    commit = run(["git", "describe", "--always", "--dirty"])
+    with open(os.path.join(folder, "source"), encoding="utf-8") as f:
+        commit = f.read().strip()
     qt = run(["dpkg-query", "-W", "-f=${Version}", "libqt6core6"])
     out = ["# Benchmarks", "",
            "Written by `scripts/bench.sh` from one run; every figure stands beside its comparison "
