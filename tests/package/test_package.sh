@@ -65,15 +65,16 @@ mkdir -p "$HOME" "$scratch/empty" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
 instances="$HOME/.local/share/ravik/instances"
 
 # Starts the unpacked launcher in a process group of its own (the editor
-# and its browser processes end together) and prints the editor's pid.
+# and its browser processes end together); the editor's pid goes to $editor.
 start_editor() {
   (cd "$scratch/empty" && exec setsid "$root/usr/bin/ravik" >>"$scratch/editor.log" 2>&1) &
-  groups+=($!)
-  echo $!
+  editor=$!
+  groups+=("$editor")
 }
 working_folder() { readlink "/proc/$1/cwd"; }
 
-first=$(start_editor)
+start_editor
+first=$editor
 within 30 xdotool search --all --onlyvisible --pid "$first" --name "淘宝代码编辑器" || fail "no window; log: $(cat "$scratch/editor.log")"
 [ "$(working_folder "$first")" = "$instances/1" ] || fail "first editor works in $(working_folder "$first")"
 window=$(xdotool search --all --onlyvisible --pid "$first" --name "淘宝代码编辑器" | head -1)
@@ -87,13 +88,15 @@ head -c 15 "$page" | grep -qx '<!DOCTYPE html>' || fail "the cache page lacks th
 within 20 pgrep -P "$first" -f QtWebEngineProcess || fail "the embedded browser did not start"
 [ -z "$(ls -A "$scratch/empty")" ] || fail "the editor wrote into the folder it was started from"
 
-second=$(start_editor)
+start_editor
+second=$editor
 within 30 xdotool search --all --onlyvisible --pid "$second" --name "淘宝代码编辑器" || fail "no second window"
 [ "$(working_folder "$second")" = "$instances/2" ] || fail "second editor works in $(working_folder "$second")"
 
 kill -- "-$first"
 within 10 sh -c "! kill -0 $first" || fail "the first editor did not end"
-third=$(start_editor)
+start_editor
+third=$editor
 within 30 test -d "/proc/$third/cwd/files" || fail "no third editor"
 [ "$(working_folder "$third")" = "$instances/1" ] || fail "the first folder was not free again: $(working_folder "$third")"
 echo "package $(basename "$deb"): valid, lintian without errors, editor started and previewed"
