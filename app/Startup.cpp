@@ -71,9 +71,23 @@ void EndWarmUp()
     g_prepared.clear();
 }
 
+void InsertFontSubstitutions()
+{
+    const QString serifCjk = QStringLiteral("Noto Serif CJK SC");
+    const QString sansCjk = QStringLiteral("Noto Sans CJK SC");
+    const QString sans = QStringLiteral("DejaVu Sans");
+    // The song typefaces are serif faces for Chinese with their own Latin.
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {serifCjk, sansCjk, sans});
+    QFont::insertSubstitutions(QStringLiteral("新宋体"), {serifCjk, sansCjk, sans});
+    // Latin sans faces; Chinese characters fall back to the CJK face.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {sans, sansCjk});
+    QFont::insertSubstitutions(QStringLiteral("Verdana"), {sans, sansCjk});
+    QFont::insertSubstitutions(QStringLiteral("Marlett"), {sans, sansCjk});
+}
+
 void WarmUp(QThread* gui)
 {
-    RegisterFontSubstitutions();
+    InsertFontSubstitutions();
     QFontDatabase::families();
     for (TShopVersion version : {TShopVersion::Professional, TShopVersion::Tmall, TShopVersion::Basic}) {
         const TPageTemplate& page = PageTemplate(version);
@@ -137,16 +151,9 @@ void PrepareProcess()
 
 void RegisterFontSubstitutions()
 {
-    const QString serifCjk = QStringLiteral("Noto Serif CJK SC");
-    const QString sansCjk = QStringLiteral("Noto Sans CJK SC");
-    const QString sans = QStringLiteral("DejaVu Sans");
-    // The song typefaces are serif faces for Chinese with their own Latin.
-    QFont::insertSubstitutions(QStringLiteral("宋体"), {serifCjk, sansCjk, sans});
-    QFont::insertSubstitutions(QStringLiteral("新宋体"), {serifCjk, sansCjk, sans});
-    // Latin sans faces; Chinese characters fall back to the CJK face.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {sans, sansCjk});
-    QFont::insertSubstitutions(QStringLiteral("Verdana"), {sans, sansCjk});
-    QFont::insertSubstitutions(QStringLiteral("Marlett"), {sans, sansCjk});
+    // Qt's table of substitutions has no lock of its own.
+    JoinWarmUp();
+    InsertFontSubstitutions();
 }
 
 bool InstallChineseTranslations(QApplication& app)

@@ -11,7 +11,8 @@ class QTextDocument;
 // in software from the start instead of failing over to it. Also has the
 // application object, while it is being constructed, build Qt's font
 // database and the template boxes' documents on a second thread, so the
-// window finds them ready.
+// window finds them ready. That thread has ended when InitialiseApplication,
+// RegisterFontSubstitutions or TakePreparedDocument returns.
 void PrepareProcess();
 
 // The document made for a template box holding `text`, laid out for a
