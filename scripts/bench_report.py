@@ -34,9 +34,12 @@ SECTIONS = [
      "The 100 KB fragment in the professional storefront; every remote request is served "
      "from 127.0.0.1 in the benchmark, uncached, so the loads include fetching and decoding "
      "the pictures. The bare view loads the same finished file in the same profile.",
-     [("local preview round trip against a bare view's load", "preview:preview round trip", "preview:bare view load"),
+     [("local preview until shown and loaded, against a bare view's load", "preview:preview round trip", "preview:bare view load"),
+      ("local preview until shown and placed", "preview:preview until shown and placed", "preview:bare view load"),
       ("compose and write from the window against the plain functions",
-       "preview:compose and write from the window", "preview:compose, encode and write alone")]),
+       "preview:compose and write from the window", "preview:compose, encode and write alone"),
+      ("compose and write with a character GBK lacks", "preview:the same with a character GBK lacks",
+       "preview:compose, encode and write alone")]),
     ("Formatting for reading",
      "The whole command in a shown pane against the floor the pane sets: the already "
      "formatted (or replaced) text set into the same pane.",
