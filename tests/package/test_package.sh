@@ -50,6 +50,8 @@ for icon in scalable/apps/$id.svg 48x48/apps/$id.png 256x256/apps/$id.png; do
   [ -s "$root/usr/share/icons/hicolor/$icon" ] || fail "icon $icon is missing"
 done
 lintian --fail-on error "$deb" 2>/dev/null
+# The editor runs its publish check from the program beside it.
+[ -x "$root/usr/libexec/ravik-publish-check" ] || fail "the publish check is not installed beside the program"
 
 if [ -n "${RAVIK_TEST_DISPLAY:-}" ]; then
   export DISPLAY="$RAVIK_TEST_DISPLAY"
