@@ -4,6 +4,8 @@
 // its window.
 #include "FakeDialogs.h"
 #include "LoopbackOnly.h"
+#include "PageScripts.h"
+#include "PreviewBrowser.h"
 #include "TestMain.h"
 #include "Unitravik.h"
 
@@ -14,6 +16,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineView>
 #include <QWindow>
 
 namespace window_test {
@@ -78,6 +81,23 @@ struct Road {
         if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == w.redt1; }))
             return false;
         QTest::keyClicks(w.redt1, code);
+        return true;
+    }
+    // Clicks line `index` of the publish findings panel in the preview, as
+    // the user would: scrolled into view, the pointer moved there first.
+    bool ClickFinding(int index)
+    {
+        const QVariantList centre = RunScript(w.wb1->Page(), QStringLiteral(
+            "(function () { var e = ravikFindings.panel.querySelectorAll('li')[%1]; e.scrollIntoView();"
+            " var b = e.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()")
+                                                  .arg(index),
+                                              PageScriptWorld).toList();
+        if (centre.size() != 2)
+            return false;
+        QWidget* view = w.wb1->View()->focusProxy();
+        const QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
+        QTest::mouseMove(view, at);
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
         return true;
     }
 };

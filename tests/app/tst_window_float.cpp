@@ -219,15 +219,7 @@ private slots:
 
         w.frmPreview->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.frmPreview));
-        const QVariantList centre = RunScript(w.wb1->Page(), QStringLiteral(
-            "(function () { var e = ravikFindings.panel.querySelector('li'); e.scrollIntoView();"
-            " var b = e.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()"),
-                                              PageScriptWorld).toList();
-        QCOMPARE(centre.size(), 2);
-        QWidget* view = w.wb1->View()->focusProxy();
-        const QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
-        QTest::mouseMove(view, at);
-        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+        QVERIFY(r.ClickFinding(0));
 
         QTRY_COMPARE_WITH_TIMEOUT(w.redt1->textCursor().selectedText(), QStringLiteral("onclick=\"go()\""), kTimeout);
         QTRY_VERIFY(w.isActiveWindow());

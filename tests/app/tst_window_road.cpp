@@ -194,15 +194,7 @@ private slots:
         const TPageTemplate& professional = PageTemplate(TShopVersion::Professional);
         QCOMPARE(r.CachePage(), EncodePage(professional.Head + code + professional.Tail));
 
-        const QVariantList centre = RunScript(page, QStringLiteral(
-            "(function () { var e = ravikFindings.panel.querySelectorAll('li')[1]; e.scrollIntoView();"
-            " var b = e.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()"),
-                                              PageScriptWorld).toList();
-        QCOMPARE(centre.size(), 2);
-        QWidget* view = w.wb1->View()->focusProxy();
-        const QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
-        QTest::mouseMove(view, at);
-        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+        QVERIFY(r.ClickFinding(1));
 
         QTRY_COMPARE_WITH_TIMEOUT(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1, kTimeout);
         QCOMPARE(w.redt1->textCursor().selectedText(), QStringLiteral("id=\"far\""));
