@@ -124,6 +124,21 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 {
     const QUrl url = QUrl::fromLocalFile(path);
     emit NavigationRequested(url);
+    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view &&
+        QGuiApplication::mouseButtons() != Qt::NoButton) {
+        deferred_ = TDeferred::UntilRelease;
+        qApp->installEventFilter(this);
+    }
+    if (deferred_ != TDeferred::None) {
+        deferredUrl_ = url;
+        deferredVersion_ = version;
+        return;
+    }
+    Load(url, version);
+}
+
+void TPreviewBrowser::Load(const QUrl& url, TShopVersion version)
+{
     TPreviewPage* page = TakeSpare();
     DropPending();
 
@@ -230,6 +245,23 @@ bool TPreviewBrowser::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == awaitingDraw_ && event->type() == QEvent::Timer && --drawsToWait_ == 0)
         showTimer_.start(0);   // shows once this draw is done
+    // A move with no button held counts as the release too, should one be
+    // missed.
+    const QEvent::Type type = event->type();
+    if (deferred_ == TDeferred::UntilRelease && (type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) &&
+        QGuiApplication::mouseButtons() == Qt::NoButton) {
+        deferred_ = TDeferred::Queued;
+        qApp->removeEventFilter(this);
+        // Not while the release is being delivered: the window it is being
+        // delivered to would be replaced under it.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                deferred_ = TDeferred::None;
+                Load(deferredUrl_, deferredVersion_);
+            },
+            Qt::QueuedConnection);
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -17,6 +17,15 @@
 // Where a page opens: the first page, and the first after the storefront
 // kind changed, at the top of the user's module; any other where the user
 // left the page before it, across and down.
+//
+// The first view also changes how the window is drawn (through OpenGL), and
+// Qt makes the window's native window anew for it. Made anew while a mouse
+// button is held, the window never hears of the release, which went to the
+// old one; Qt then takes the button as still held and gives every later
+// move to the control that was pressed, so the page gets no pointer (no
+// hover) until the next click. A first navigation asked for under a held
+// button (a click on the preview's tab) therefore starts once the button is
+// up.
 #include "PageTemplates.h"
 
 #include <QPointer>
@@ -41,7 +50,7 @@ public:
     void Navigate(const QString& path, TShopVersion version);
 
     // The view and page on show; before the first page shows, the first
-    // page's. nullptr before the first navigation.
+    // page's. nullptr until the first navigation starts.
     QWebEngineView* View() const;
     TPreviewPage* Page() const;
     // The editor's object in every page this browser shows.
@@ -76,6 +85,8 @@ private:
         bool drawn = false;   // a frame of the page has been drawn
     };
 
+    // Starts the navigation Navigate was asked for.
+    void Load(const QUrl& url, TShopVersion version);
     QWebEngineView* CreateView();
     // Every page this browser shows is made here: each one gets the channel
     // and all the preview's scripts.
@@ -104,4 +115,10 @@ private:
     QPointer<QWidget> awaitingDraw_;   // the pending view's render widget, once its frame is due
     int drawsToWait_ = 0;
     int showTimeout_ = 3000;
+    // A first navigation asked for under a held button: where it stands, and
+    // the latest request, the one made.
+    enum class TDeferred { None, UntilRelease, Queued };
+    TDeferred deferred_ = TDeferred::None;
+    QUrl deferredUrl_;
+    TShopVersion deferredVersion_ = TShopVersion::Professional;
 };

@@ -39,13 +39,16 @@ const QColor kWhite(255, 255, 255);
 const QColor kFace(240, 240, 240);          // the find panel's page
 const QColor kMagenta(255, 0, 255);         // the fragment's fixed block
 const QColor kGreen(0, 255, 0);             // the typed fragment's fixed block
+const QColor kCyan(0, 255, 255);            // the block under the pointer
 
 // One line of decoration code as shops paste it: a block that stays in view
-// wherever the storefront puts it, then banners with remote images.
+// wherever the storefront puts it and changes colour under the pointer,
+// then banners with remote images.
 QString Fragment()
 {
     QString html = QStringLiteral(
-        "<div style=\"position:fixed;left:0;top:0;width:240px;height:120px;background:#ff00ff;z-index:99999\"></div>");
+        "<style>#block{position:fixed;left:0;top:0;width:240px;height:120px;background:#ff00ff;z-index:99999}"
+        "#block:hover{background:#00ffff}</style><div id=\"block\"></div>");
     for (int n = 0; html.size() < 20000; ++n)
         html += QStringLiteral("<div style=\"width:750px;margin:0 auto;\"><a href=\"https://example.com/item?id=%1\">"
                                "<img src=\"https://img.example.com/i1/%1.jpg\" style=\"width:750px\"/></a>"
@@ -160,9 +163,19 @@ private slots:
             "cache-page"));
         QVERIFY(desktop.WaitForColour(kInPreview, kMagenta, "preview", 8));
 
+        // The page follows the pointer at once: the block under it takes its
+        // hover colour with no click since the tab's.
+        desktop.MoveTo(kInPreview);
+        QVERIFY(desktop.WaitForColour(kInPreview, kCyan, "hover", 8));
+
         // Back to the code; "格式阅读" colours its tags.
         desktop.Click(kCodeTab);
-        QVERIFY(desktop.WaitUntil([&] { return !IsColour(desktop.PixelAt(kInPreview), kMagenta, 8); }, "code-page"));
+        QVERIFY(desktop.WaitUntil(
+            [&] {
+                const QRgb pixel = desktop.PixelAt(kInPreview);
+                return !IsColour(pixel, kMagenta, 8) && !IsColour(pixel, kCyan, 8);
+            },
+            "code-page"));
         desktop.Click(kFormatButton);
         desktop.Click(kCodePane);   // formatting selects all: a click shows the colours
         QVERIFY(desktop.WaitUntil(
