@@ -4,6 +4,7 @@
 //
 // Places are client coordinates of the main window, whose layout is fixed:
 // the side bar is 87 pixels wide and the find panel sits at (720, 96).
+#include "DecorationCode.h"
 #include "Desktop.h"
 
 #include <QFile>
@@ -28,6 +29,7 @@ const QPoint kReplaceAll(1044, 201);      // "全部替换"
 const QPoint kInPreview(150, 80);         // under the fragment's fixed block
 const QPoint kPaneFrame(88, 300);         // the code pane's left frame line
 const QRect kPaneArea(90, 30, 1010, 550);
+const QRect kTopRows(90, 30, 1010, 50);   // the code pane's first rows of text
 
 const QPoint kCodePaneLeft(120, 300);    // left of where the preview floats first
 // The typed fragment's block stays at the top right of the preview's view,
@@ -67,13 +69,19 @@ QString Program()
     return QString::fromLocal8Bit(qgetenv("RAVIK_PROGRAM"));
 }
 
-bool AnyPixel(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test)
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test)
 {
+    int count = 0;
     for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
         for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
-            if (test(image.pixel(x, y)))
-                return true;
-    return false;
+            count += test(image.pixel(x, y));
+    return count;
+}
+
+// The code pane's first rows show text: dark pixels, far more than a caret's.
+bool TopRowsHaveText(const QImage& window)
+{
+    return CountPixels(window, kTopRows, [](QRgb p) { return qGray(p) < 128; }) > 200;
 }
 }
 
@@ -180,8 +188,8 @@ private slots:
         desktop.Click(kCodePane);   // formatting selects all: a click shows the colours
         QVERIFY(desktop.WaitUntil(
             [&] {
-                return AnyPixel(desktop.Grab(), kPaneArea,
-                                [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80; });
+                return CountPixels(desktop.Grab(), kPaneArea,
+                                   [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80; }) > 0;
             },
             "formatted"));
 
@@ -295,6 +303,30 @@ private slots:
         desktop.CloseMainWindow();
         QVERIFY(desktop.Program().waitForFinished(15000));
         QCOMPARE(desktop.Program().exitCode(), 0);
+    }
+
+    void longLineDrawn()
+    {
+        if (UnderWindowManager())
+            QSKIP("the pane draws the same under a window manager");
+        Desktop desktop(false);
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        QVERIFY(desktop.Start(Program(), kTitle));
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+
+        // A line of 100 KB pasted, seen from its start and two pages down;
+        // each view must still show its text once the pane's timers have run.
+        desktop.SetClipboard(DecorationFragment(5, 100 * 1024));
+        desktop.Click(kCodePane);
+        desktop.Keys(QStringLiteral("ctrl+v"));
+        QVERIFY(desktop.WaitUntil([&] { return TopRowsHaveText(desktop.Grab()); }, "long-line-pasted"));
+        for (const QString& keys : {QStringLiteral("ctrl+Home"), QStringLiteral("Page_Down Page_Down")}) {
+            const QImage before = desktop.Grab().copy(kTopRows);
+            desktop.Keys(keys);
+            QVERIFY(desktop.WaitUntil([&] { return desktop.Grab().copy(kTopRows) != before; }, "long-line-moved"));
+            QTest::qWait(700);
+            QVERIFY2(TopRowsHaveText(desktop.Grab()), qPrintable(keys));
+        }
     }
 
     void fixedBorderStillMaximises()
