@@ -5,6 +5,8 @@
 #include "PreviewPage.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QWebChannel>
 #include <QWebEngineView>
 
@@ -285,5 +287,28 @@ void TPreviewBrowser::ShowPending()
     pending_.page = nullptr;
     if (pending_.view)
         pending_.view->hide();
+    PointAtRestingPointer();
     emit PageShown();
+}
+
+void TPreviewBrowser::PointAtRestingPointer()
+{
+    // A page learns where the pointer is only from its moves, so a page
+    // that comes up under a pointer at rest would show nothing hovered
+    // (:hover, widgets opened or paused by hovering) until the pointer
+    // moved. It hears of the pointer once, as a move to where it rests.
+    // Not while a button is held (a press, a drag: the moves belong to
+    // whatever has the pointer), nor while a menu or a modal dialog keeps
+    // the pointer's moves from the page.
+    QWidget* drawer = shown_.view->focusProxy();
+    if (!drawer || !drawer->isVisible() || QGuiApplication::mouseButtons() != Qt::NoButton ||
+        QApplication::activePopupWidget() || QApplication::activeModalWidget())
+        return;
+    const QPoint global = QCursor::pos();
+    if (QApplication::widgetAt(global) != drawer)
+        return;   // the pointer is elsewhere, or another window covers the page
+    const QPoint local = drawer->mapFromGlobal(global);
+    QMouseEvent move(QEvent::MouseMove, local, drawer->window()->mapFromGlobal(global), global, Qt::NoButton,
+                     Qt::NoButton, QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(drawer, &move);
 }

@@ -101,6 +101,8 @@ private:
     // (in its view under the shown one), so it comes up as it will stay.
     void ShowWhenDrawn();
     void ShowPending();
+    // Tells the page on show where a pointer resting over it is.
+    void PointAtRestingPointer();
 
     TPreviewBridge* bridge_;
     QWebChannel* channel_;

@@ -176,14 +176,25 @@ private slots:
         desktop.MoveTo(kInPreview);
         QVERIFY(desktop.WaitForColour(kInPreview, kCyan, "hover", 8));
 
+        // To the code and back by keys (a click on the selected tab gives
+        // them to the tab strip), the pointer come to rest where the block
+        // shows: the new page, swapped in under it, hovers the block too. The
+        // page it replaces saw the pointer leave the block.
+        const auto codeShown = [&] {
+            const QRgb pixel = desktop.PixelAt(kInPreview);
+            return !IsColour(pixel, kMagenta, 8) && !IsColour(pixel, kCyan, 8);
+        };
+        desktop.Click(kPreviewTab);
+        QVERIFY(desktop.WaitForColour(kInPreview, kMagenta, "unhovered", 8));
+        desktop.Keys(QStringLiteral("ctrl+Tab"));
+        QVERIFY(desktop.WaitUntil(codeShown, "code-by-key"));
+        desktop.MoveTo(kInPreview);
+        desktop.Keys(QStringLiteral("ctrl+Tab"));
+        QVERIFY(desktop.WaitForColour(kInPreview, kCyan, "hover-at-rest", 8));
+
         // Back to the code; "格式阅读" colours its tags.
         desktop.Click(kCodeTab);
-        QVERIFY(desktop.WaitUntil(
-            [&] {
-                const QRgb pixel = desktop.PixelAt(kInPreview);
-                return !IsColour(pixel, kMagenta, 8) && !IsColour(pixel, kCyan, 8);
-            },
-            "code-page"));
+        QVERIFY(desktop.WaitUntil(codeShown, "code-page"));
         desktop.Click(kFormatButton);
         desktop.Click(kCodePane);   // formatting selects all: a click shows the colours
         QVERIFY(desktop.WaitUntil(
