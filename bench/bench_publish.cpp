@@ -10,6 +10,7 @@
 //   bench_publish [rounds]
 // A round trip ends when the new page has loaded and is on show.
 #include "Application.h"
+#include "Fragments.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
 #include "PreviewBridge.h"
@@ -24,7 +25,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -45,81 +45,6 @@ public:
             info.block(true);
     }
 };
-
-// One-line decoration code of at most `utf8Bytes` bytes: banners, absolutely
-// placed hot spots, product tables and lists, navigation bars, with Chinese
-// captions, cut at a block boundary. Deterministic.
-QString MakeFragment(qsizetype utf8Bytes)
-{
-    static const QStringList cn{QStringLiteral("新品上市"), QStringLiteral("包邮"),     QStringLiteral("限时折扣"),
-                                QStringLiteral("热卖爆款"), QStringLiteral("满199减30"), QStringLiteral("店长推荐"),
-                                QStringLiteral("领优惠券"), QStringLiteral("清仓特价")};
-    static const QStringList colours{QStringLiteral("#ff4400"), QStringLiteral("#333333"), QStringLiteral("#e4393c"),
-                                     QStringLiteral("#c40000"), QStringLiteral("#666")};
-    QRandomGenerator r(12345);
-    const auto word = [&] { return cn[r.bounded(int(cn.size()))]; };
-    const auto colour = [&] { return colours[r.bounded(int(colours.size()))]; };
-    QString out;
-    qsizetype bytes = 0;
-    for (int n = 1000;; ++n) {
-        QString b;
-        const QString id = QString::number(n);
-        switch (r.bounded(5)) {
-        case 0:
-            b = QStringLiteral("<div style=\"width:750px;margin:0 auto;overflow:hidden;\"><a href=\"https://example.com/item?id=%1\" "
-                               "target=\"_blank\"><img src=\"https://img.example.com/i1/%1.jpg\" style=\"width:750px\"/></a></div>")
-                    .arg(id);
-            break;
-        case 1:
-            b = QStringLiteral("<div class=\"shop-section\" style=\"width:950px;margin:0 auto;position:relative;background:"
-                               "url(https://img.example.com/bg/%1.png) no-repeat center top;height:%2px;\"><div style=\""
-                               "position:absolute;left:%3px;top:%4px;width:%5px;height:%6px;\"><a href=\"https://example.com/"
-                               "item?id=%1&amp;spm=a1z10.%7\" target=\"_blank\" style=\"display:block;width:100%;height:100%;\">"
-                               "</a></div><div style=\"position:absolute;left:20px;bottom:10px;color:%8;font-size:14px;\">%9</div></div>")
-                    .arg(id).arg(r.bounded(200, 600)).arg(r.bounded(700)).arg(r.bounded(300)).arg(r.bounded(100, 250))
-                    .arg(r.bounded(40, 120)).arg(r.bounded(1, 9)).arg(colour(), word() + u' ' + word());
-            break;
-        case 2: {
-            b = QStringLiteral("<table width=\"750\" cellpadding=\"0\" cellspacing=\"0\" border=\"0\" style=\"margin:0 auto;"
-                               "border-collapse:collapse;\"><tbody><tr>");
-            for (int k = 0, cells = r.bounded(2, 5); k < cells; ++k)
-                b += QStringLiteral("<td width=\"%1\" valign=\"top\" style=\"padding:5px;text-align:center;\"><a href=\""
-                                    "https://example.com/item?id=%2%3\" target=\"_blank\"><img src=\"https://img.example.com/"
-                                    "i2/%2%3_430x430.jpg\" width=\"180\" height=\"180\" style=\"border:0;display:block;\"/></a>"
-                                    "<span style=\"color:%4;font-size:12px;\">%5</span><b style=\"color:#ff4400;\">&yen;%6.00</b></td>")
-                         .arg(QList<int>{187, 250, 375}[r.bounded(3)]).arg(id).arg(k).arg(colour(), word())
-                         .arg(r.bounded(9, 999));
-            b += QStringLiteral("</tr></tbody></table>");
-            break;
-        }
-        case 3: {
-            b = QStringLiteral("<div style=\"width:950px;margin:0 auto;overflow:hidden;\"><ul style=\"margin:0;padding:0;\">");
-            for (int k = 0, items = r.bounded(3, 7); k < items; ++k)
-                b += QStringLiteral("<li style=\"float:left;width:180px;margin:0 5px 10px;list-style:none;\"><a href=\""
-                                    "https://example.com/item?id=%1%2\" target=\"_blank\" title=\"%3\"><img src=\"https://"
-                                    "img.example.com/i3/%1%2.jpg_180x180.jpg\" style=\"width:180px;height:180px;\"/></a>"
-                                    "<p style=\"margin:4px 0;color:#333;font-size:12px;\">%3 %4</p><p style=\"color:#c40000;\">"
-                                    "&yen;%5</p></li>")
-                         .arg(id).arg(k).arg(word(), word()).arg(r.bounded(9, 999));
-            b += QStringLiteral("</ul></div>");
-            break;
-        }
-        default:
-            b = QStringLiteral("<div style=\"width:950px;height:36px;line-height:36px;background:%1;margin:0 auto;\">")
-                    .arg(colour());
-            for (int k = 0, links = r.bounded(4, 9); k < links; ++k)
-                b += QStringLiteral("<a href=\"https://example.com/category-%1-%2.htm\" style=\"color:#fff;margin:0 12px;"
-                                    "text-decoration:none;\">%3</a>")
-                         .arg(id).arg(k).arg(word());
-            b += QStringLiteral("</div>");
-        }
-        const qsizetype size = b.toUtf8().size();
-        if (bytes + size > utf8Bytes && bytes > 0)
-            return out;
-        out += b;
-        bytes += size;
-    }
-}
 
 struct TFigures {
     std::vector<double> ms;
@@ -181,8 +106,8 @@ int main(int argc, char** argv)
 
     std::printf("the check alone, in this process (median / min of %d):\n", rounds);
     const TPublishRules& rules = BuiltInPublishRules();
-    for (const qsizetype size : {qsizetype(100 * 1024), qsizetype(1024 * 1024), qsizetype(10 * 1024 * 1024)}) {
-        const QString code = MakeFragment(size);
+    for (const qsizetype size : {Fragment100K, Fragment1M, Fragment10M}) {
+        const QString& code = Fragment(size);
         for (const TShopVersion version : {TShopVersion::Professional, TShopVersion::Basic}) {
             const TPageTemplate& page = PageTemplate(version);
             const TPublishInput input{page.Head, code, page.Tail, ShopVersionName(version)};
@@ -197,7 +122,7 @@ int main(int argc, char** argv)
     }
 
     {
-        const QString code = MakeFragment(1024 * 1024);
+        const QString& code = Fragment(Fragment1M);
         const TPageTemplate& page = PageTemplate(TShopVersion::Basic);
         TPublishChecker checker;
         TFigures figures;
@@ -224,8 +149,8 @@ int main(int argc, char** argv)
     window.show();
     window.rb1->setChecked(true);   // basic: the fragment's 950 px blocks are findings there
     std::printf("local preview round trip, basic storefront (median / min of %d, 3 for 1 MB; interleaved):\n", rounds);
-    for (const qsizetype size : {qsizetype(100 * 1024), qsizetype(1024 * 1024)}) {
-        window.redt1->setPlainText(MakeFragment(size));
+    for (const qsizetype size : {Fragment100K, Fragment1M}) {
+        window.redt1->setPlainText(Fragment(size));
         // The first load starts the browser and warms it up.
         WaitLoaded(*window.wb1, [&] { window.btn4Click(window.btn4); });
         TFigures with, withShown, without;

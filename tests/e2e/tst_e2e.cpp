@@ -4,8 +4,8 @@
 //
 // Places are client coordinates of the main window, whose layout is fixed:
 // the side bar is 87 pixels wide and the find panel sits at (720, 96).
-#include "DecorationCode.h"
 #include "Desktop.h"
+#include "Fragments.h"
 
 #include <QFile>
 #include <QTest>
@@ -43,20 +43,15 @@ const QColor kMagenta(255, 0, 255);         // the fragment's fixed block
 const QColor kGreen(0, 255, 0);             // the typed fragment's fixed block
 const QColor kCyan(0, 255, 255);            // the block under the pointer
 
-// One line of decoration code as shops paste it: a block that stays in view
-// wherever the storefront puts it and changes colour under the pointer,
-// then banners with remote images.
-QString Fragment()
+// One line of decoration code as shops paste it, led by a block that stays
+// in view wherever the storefront puts it and changes colour under the
+// pointer.
+QString RoadFragment()
 {
-    QString html = QStringLiteral(
-        "<style>#block{position:fixed;left:0;top:0;width:240px;height:120px;background:#ff00ff;z-index:99999}"
-        "#block:hover{background:#00ffff}</style><div id=\"block\"></div>");
-    for (int n = 0; html.size() < 20000; ++n)
-        html += QStringLiteral("<div style=\"width:750px;margin:0 auto;\"><a href=\"https://example.com/item?id=%1\">"
-                               "<img src=\"https://img.example.com/i1/%1.jpg\" style=\"width:750px\"/></a>"
-                               "<span style=\"color:#ff4400\">新品上市 SALE %1</span></div>")
-                    .arg(n);
-    return html;
+    return QStringLiteral(
+               "<style>#block{position:fixed;left:0;top:0;width:240px;height:120px;background:#ff00ff;z-index:99999}"
+               "#block:hover{background:#00ffff}</style><div id=\"block\"></div>") +
+           MakeFragment(20000);
 }
 
 bool UnderWindowManager()
@@ -150,7 +145,7 @@ private slots:
         QVERIFY(desktop.WaitForColour(kInFindPanel, kWhite, "find-closed"));
 
         // Paste a fragment; one space typed gives five.
-        const QString fragment = Fragment();
+        const QString fragment = RoadFragment();
         desktop.SetClipboard(fragment);
         desktop.Click(kCodePane);
         desktop.Keys(QStringLiteral("ctrl+v space ctrl+a ctrl+c"));
@@ -165,8 +160,8 @@ private slots:
             [&] {
                 cache.close();
                 const QByteArray page = cache.open(QIODevice::ReadOnly) ? cache.readAll() : QByteArray();
-                return page.contains("mudan.example.net") && page.contains("SALE 0</span>") &&
-                       page.contains("</div>     </div>");
+                return page.contains("mudan.example.net") && page.contains("<div id=\"block\"></div>") &&
+                       page.contains(fragment.right(10).toLatin1() + "     </div>");
             },
             "cache-page"));
         QVERIFY(desktop.WaitForColour(kInPreview, kMagenta, "preview", 8));
@@ -213,9 +208,9 @@ private slots:
         QVERIFY(AnswerMessage(desktop, QStringLiteral("not-found")));
         desktop.Click(kFindText);
         desktop.Keys(QStringLiteral("ctrl+a"));
-        desktop.Type(QStringLiteral("SALE"));
+        desktop.Type(QStringLiteral("img.example.com"));
         desktop.Click(kReplaceText);
-        desktop.Type(QStringLiteral("DEAL"));
+        desktop.Type(QStringLiteral("pic.example.com"));
         desktop.Click(kReplaceAll);
         QVERIFY(AnswerMessage(desktop, QStringLiteral("replaced")));
         desktop.Click(kCodePane);
@@ -223,7 +218,7 @@ private slots:
         QVERIFY(desktop.WaitUntil(
             [&] {
                 const QString text = desktop.Clipboard();
-                return text.contains(QStringLiteral("新品上市 DEAL 0")) && !text.contains(QStringLiteral("SALE"));
+                return text.contains(QStringLiteral("pic.example.com")) && !text.contains(QStringLiteral("img.example.com"));
             },
             "replaced-text"));
 
@@ -239,7 +234,7 @@ private slots:
         QProcess unrtf;
         unrtf.start(QStringLiteral("unrtf"), {QStringLiteral("--text"), saved});
         QVERIFY(unrtf.waitForFinished(10000));
-        QVERIFY(unrtf.readAllStandardOutput().contains("DEAL 0"));
+        QVERIFY(unrtf.readAllStandardOutput().contains("pic.example.com"));
 
         // The window closes and the program ends cleanly.
         if (UnderWindowManager())
@@ -327,7 +322,7 @@ private slots:
 
         // A line of 100 KB pasted, seen from its start and two pages down;
         // each view must still show its text once the pane's timers have run.
-        desktop.SetClipboard(DecorationFragment(5, 100 * 1024));
+        desktop.SetClipboard(Fragment(Fragment100K));
         desktop.Click(kCodePane);
         desktop.Keys(QStringLiteral("ctrl+v"));
         QVERIFY(desktop.WaitUntil([&] { return TopRowsHaveText(desktop.Grab()); }, "long-line-pasted"));

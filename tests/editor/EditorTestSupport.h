@@ -2,8 +2,8 @@
 // Shared pieces of the editor tests: a code pane set up like the main
 // window's, colours read back per character, and generated decoration code.
 #include "CodePane.h"
-#include "DecorationCode.h"
 #include "EditorCommands.h"
+#include "Fragments.h"
 
 #include <QColor>
 #include <QFont>

@@ -110,9 +110,9 @@ void CompareWithQt(const TCodePane& pane)
 // Decoration code with what makes line breaking hard: a word longer than a
 // line, Chinese without spaces, combining marks and a character outside the
 // basic plane.
-QString LongParagraph(quint32 seed, int minChars)
+QString LongParagraph(quint32 seed, int bytes)
 {
-    QString text = DecorationFragment(seed, minChars);
+    QString text = MakeFragment(bytes, seed);
     text.insert(text.size() / 3, QString(700, u'x'));
     text.insert(text.size() / 2, QStringLiteral("限时折扣全场包邮新品上市限时折扣全场包邮新品上市限时折扣全场包邮"));
     text.insert(text.size() * 2 / 3, QStringLiteral(" cafe\u0301 \U0001F600 "));
@@ -239,7 +239,7 @@ private slots:
             words += QStringLiteral("word%1 ").arg(i);
         QTest::addRow("9 KB line") << words << false;
         QTest::addRow("100 KB line") << LongParagraph(12, 100000) << false;
-        QTest::addRow("1 MB line") << DecorationFragment(13, 1 << 20) << false;
+        QTest::addRow("1 MB line") << MakeFragment(1 << 20, 13) << false;
     }
 
     void drawsWhatQtDraws()

@@ -147,7 +147,7 @@ private slots:
     void textAndColoursArriveAsOneChange()
     {
         auto pane = MakePane();
-        pane->setPlainText(DecorationFragment(4, 20000));
+        pane->setPlainText(MakeFragment(20000, 4));
         QSignalSpy changes(pane->document(), &QTextDocument::contentsChange);
         FormatForReading(*pane);
         QCOMPARE(changes.count(), 1);
@@ -180,7 +180,7 @@ private slots:
     void sameResultAsStepByStepOnStorefrontCode()
     {
         for (quint32 seed : {1u, 2u, 3u})
-            CompareWithReference(DecorationFragment(seed, 6000));
+            CompareWithReference(MakeFragment(6000, seed));
     }
 
     void sameResultAsStepByStepOnRandomCode()

@@ -137,7 +137,7 @@ private slots:
         FakeDialogs dialogs;
         auto pane = MakePane();
         pane->show();
-        const QString text = DecorationFragment(11, 10 * 1024 * 1024);
+        const QString text = MakeFragment(10 * 1024 * 1024, 11);
         QGuiApplication::clipboard()->setText(text);
         PasteIntoCodePane(*pane);
         QCOMPARE(pane->document()->characterCount(), int(text.size()) + 1);

@@ -69,8 +69,8 @@ private slots:
             QStringLiteral("one\n\n"),
             QStringLiteral("\n\nthree"),
             QStringLiteral("a\u2028b"),
-            DecorationFragment(7, 3000),                          // one long wrapped line
-            DecorationFragment(8, 9000) + "\n" + Lines(20),      // a block longer than one prefix
+            MakeFragment(3000, 7),                                // one long wrapped line
+            MakeFragment(9000, 8) + "\n" + Lines(20),             // a block longer than one prefix
             QStringLiteral("新品上市包邮限时折扣").repeated(60),  // Chinese wraps anywhere
             QString(9000, u'x'),                                  // one word longer than many lines
         };
@@ -84,7 +84,7 @@ private slots:
     void countStopsAtTheLimit()
     {
         auto pane = MakePane(420, 300);
-        pane->setPlainText(DecorationFragment(9, 200000));   // one line, thousands of displayed lines
+        pane->setPlainText(MakeFragment(200000, 9));   // one line, thousands of displayed lines
         QCOMPARE(CountDisplayedLines(*pane->document(), CodePaneLineWidth(*pane), 25), 25);
         pane->setPlainText(Lines(5000));
         QCOMPARE(CountDisplayedLines(*pane->document(), CodePaneLineWidth(*pane), 25), 25);

@@ -13,9 +13,11 @@ constexpr std::array<const char*, 13> kCaptions{"新品上市", "包邮",     "�
 constexpr std::array<const char*, 8> kColours{"#ff4400", "#333333", "#e4393c", "#ffffff",
                                               "#f5f5f5", "#c40000", "#666",    "#fa5b2b"};
 
-// A fixed generator, so every run and every machine gets the same text.
+// A generator of a fixed kind, so every run and every machine gets the same
+// text from the same seed.
 class Dice {
 public:
+    explicit Dice(quint32 seed) : engine_(seed) {}
     int Between(int low, int high) { return low + static_cast<int>(engine_() % unsigned(high - low + 1)); }
     template <class Array>
     auto Pick(const Array& from)
@@ -26,7 +28,7 @@ public:
     std::string Colour() { return Pick(kColours); }
 
 private:
-    std::mt19937 engine_{12345};
+    std::mt19937 engine_;
 };
 
 std::string Num(long long n) { return std::to_string(n); }
@@ -110,11 +112,11 @@ std::string NavigationBar(Dice& d, int n)
 
 } // namespace
 
-QString MakeFragment(qsizetype utf8Bytes)
+QString MakeFragment(qsizetype utf8Bytes, quint32 seed)
 {
     using Block = std::string (*)(Dice&, int);
     constexpr std::array<Block, 5> blocks{Banner, HotSpots, ProductTable, ProductList, NavigationBar};
-    Dice dice;
+    Dice dice(seed);
     std::string text;
     for (int n = 1000;; ++n) {
         const std::string block = dice.Pick(blocks)(dice, n);
