@@ -36,6 +36,8 @@ TPreviewBrowser::TPreviewBrowser(QWidget* parent)
         delete spare_;   // hung as it was left: its renderer goes with it
         spare_ = nullptr;
     });
+    deferTimer_.setSingleShot(true);
+    connect(&deferTimer_, &QTimer::timeout, this, &TPreviewBrowser::StartDeferred);
     showTimer_.setSingleShot(true);
     connect(&showTimer_, &QTimer::timeout, this, [this] {
         // Hidden, with a drawn page to come back to, the new page waits for
@@ -47,6 +49,7 @@ TPreviewBrowser::TPreviewBrowser(QWidget* parent)
 
 TPreviewBrowser::~TPreviewBrowser()
 {
+    deferTimer_.stop();
     showTimer_.stop();
     clearTimer_.stop();
     // The pages go before their views and the channel they use.
@@ -129,6 +132,7 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
     if (deferred_ == TDeferred::None && !pending_.view && !shown_.view &&
         QGuiApplication::mouseButtons() != Qt::NoButton) {
         deferred_ = TDeferred::UntilRelease;
+        deferredIn_ = window();
         qApp->installEventFilter(this);
     }
     if (deferred_ != TDeferred::None) {
@@ -247,24 +251,39 @@ bool TPreviewBrowser::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == awaitingDraw_ && event->type() == QEvent::Timer && --drawsToWait_ == 0)
         showTimer_.start(0);   // shows once this draw is done
-    // A move with no button held counts as the release too, should one be
-    // missed.
-    const QEvent::Type type = event->type();
-    if (deferred_ == TDeferred::UntilRelease && (type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) &&
-        QGuiApplication::mouseButtons() == Qt::NoButton) {
-        deferred_ = TDeferred::Queued;
-        qApp->removeEventFilter(this);
-        // Not while the release is being delivered: the window it is being
-        // delivered to would be replaced under it.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                deferred_ = TDeferred::None;
-                Load(deferredUrl_, deferredVersion_);
-            },
-            Qt::QueuedConnection);
-    }
+    if (deferred_ != TDeferred::None)
+        FollowTheButton(watched, event->type());
     return QWidget::eventFilter(watched, event);
+}
+
+void TPreviewBrowser::FollowTheButton(QObject* watched, QEvent::Type type)
+{
+    if (type == QEvent::ParentChange && (watched == this || (watched->isWidgetType() &&
+                                                             static_cast<QWidget*>(watched)->isAncestorOf(this)))) {
+        // The preview floats (a double-click or a drag of its tab), and
+        // its window is yet to be made.
+        if (window() != deferredIn_)
+            StartDeferred();
+    } else if (deferred_ == TDeferred::UntilNoDoubleClick &&
+               (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
+        deferTimer_.stop();
+        deferred_ = TDeferred::UntilRelease;
+    } else if (deferred_ == TDeferred::UntilRelease &&
+               (type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) &&
+               QGuiApplication::mouseButtons() == Qt::NoButton) {
+        // A move with no button held counts as the release too, should one
+        // be missed.
+        deferred_ = TDeferred::UntilNoDoubleClick;
+        deferTimer_.start(QApplication::doubleClickInterval());
+    }
+}
+
+void TPreviewBrowser::StartDeferred()
+{
+    deferTimer_.stop();
+    deferred_ = TDeferred::None;
+    qApp->removeEventFilter(this);
+    Load(deferredUrl_, deferredVersion_);
 }
 
 void TPreviewBrowser::ShowPending()

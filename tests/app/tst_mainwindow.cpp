@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(navigations.at(0).at(0).toUrl(), QUrl::fromLocalFile(dir.Path() + QStringLiteral("/files/cache.html")));
         QCOMPARE(dir.CachePage(), Expected(TShopVersion::Professional, QStringLiteral("<p>one\u00A0two</p>\r\n<DIV>")));
         QVERIFY(dir.CachePage().contains(" >\r\n<p>one&#160;two</p>\r\n<DIV></div>\r\n"));
-        QTRY_VERIFY(w.wb1->View());   // once the button is up
+        QTRY_VERIFY(w.wb1->View());   // once the button is up and no double click can follow
         QCOMPARE(CodePaneText(*w.mmo4->document()),
                  ComposePage(PageTemplate(TShopVersion::Professional), QStringLiteral("<p>one\u00A0two</p>\r\n<DIV>")));
 

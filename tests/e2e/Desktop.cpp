@@ -176,8 +176,10 @@ void Desktop::MoveTo(QPoint client)
 void Desktop::Click(QPoint client, int button, int count)
 {
     MoveTo(client);
+    // Clicks of a double click come as a quick hand makes them: 50 ms from
+    // a release to the next press.
     Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"),
-             QStringLiteral("80"), QString::number(button)});
+             QStringLiteral("50"), QString::number(button)});
 }
 
 void Desktop::ButtonDown(int button)
