@@ -6,139 +6,33 @@
 // none of that. Times until the page shows and until it has loaded as well
 // (which waits for every picture), against the bare view's loadFinished.
 //
-// Every remote request of both (the fragment's pictures, the storefront's
-// style sheets and scripts) is redirected to a small HTTP server on
-// 127.0.0.1 in this process, which answers at once and forbids caching: the
-// figures include fetching and decoding the pictures on every load, and no
-// name service is asked (on a machine without one each lookup waits
-// seconds).
+// Every remote request of both is served from 127.0.0.1 (LocalPictures.h),
+// uncached: the figures include fetching and decoding the pictures on every
+// load.
 //
 //   bench_preview [rounds]
 #include "Application.h"
 #include "Fragments.h"
+#include "LocalPictures.h"
 #include "PageComposer.h"
 #include "PreviewBrowser.h"
 #include "Startup.h"
 #include "Unitravik.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QImage>
-#include <QSemaphore>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QThread>
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 namespace {
-
-// HTTP/1.1 on 127.0.0.1, on a thread of its own so that answering never
-// waits for the window being measured. Every GET gets 200 and a body by the
-// path's ending: a 180 x 180 JPEG for pictures, an empty style sheet or
-// script, an empty page for anything else.
-class LoopbackServer : public QThread {
-public:
-    LoopbackServer()
-    {
-        QImage picture(180, 180, QImage::Format_RGB32);
-        picture.fill(QColor(250, 91, 43));
-        QBuffer buffer(&jpeg_);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "JPG");
-        start();
-        ready_.acquire();
-    }
-    ~LoopbackServer() override
-    {
-        quit();
-        wait();
-    }
-    quint16 Port() const { return port_; }
-    int Requests() const { return requests_.load(); }
-
-protected:
-    void run() override
-    {
-        QTcpServer server;
-        server.listen(QHostAddress::LocalHost, 0);
-        port_ = server.serverPort();
-        QObject::connect(&server, &QTcpServer::newConnection, [&] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { Answer(*socket); });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-        ready_.release();
-        exec();
-    }
-
-private:
-    // Answers every whole request the connection has sent so far; the
-    // connection stays open for the next ones.
-    void Answer(QTcpSocket& socket)
-    {
-        QByteArray pending = socket.property("pending").toByteArray() + socket.readAll();
-        qsizetype end;
-        while ((end = pending.indexOf("\r\n\r\n")) >= 0) {
-            const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
-            pending.remove(0, end + 4);
-            const QByteArray path = requestLine.value(1);
-            QByteArray type = "text/html", body;
-            if (path.contains(".jpg") || path.contains(".png") || path.contains(".gif")) {
-                type = "image/jpeg";
-                body = jpeg_;
-            } else if (path.contains(".css")) {
-                type = "text/css";
-            } else if (path.contains(".js")) {
-                type = "application/javascript";
-            }
-            socket.write("HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\nContent-Length: " +
-                         QByteArray::number(body.size()) + "\r\nCache-Control: no-store\r\n\r\n" + body);
-            ++requests_;
-
-        }
-        socket.setProperty("pending", pending);
-    }
-
-    QByteArray jpeg_;
-    QSemaphore ready_;
-    quint16 port_ = 0;
-    std::atomic<int> requests_{0};
-};
-
-// Sends every remote request to the loopback server, host kept in the path.
-class ToLoopback : public QWebEngineUrlRequestInterceptor {
-public:
-    explicit ToLoopback(quint16 port) : port_(port) {}
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const QUrl url = info.requestUrl();
-        if (!url.scheme().startsWith(QLatin1String("http")) || url.host() == QLatin1String("127.0.0.1"))
-            return;
-        QUrl local;
-        local.setScheme(QStringLiteral("http"));
-        local.setHost(QStringLiteral("127.0.0.1"));
-        local.setPort(port_);
-        local.setPath(QLatin1Char('/') + url.host() + url.path());
-        local.setQuery(url.query());
-        info.redirect(local);
-    }
-
-private:
-    const quint16 port_;
-};
 
 // Runs the event loop until the view has finished loading what `start`
 // asked for. A plain event loop: QTest's waiting sleeps between rounds,
@@ -201,8 +95,8 @@ int main(int argc, char** argv)
     QDir::setCurrent(work.path());
     const QString& fragment = Fragment(Fragment100K);
 
-    LoopbackServer server;
-    ToLoopback interceptor(server.Port());
+    LocalPictureServer server;
+    ToLocalPictures interceptor(server.Port());
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
 
     Tfrmravik window;
