@@ -289,6 +289,7 @@ void Tfrmravik::CreateControls()
     vmpgcntrl1->DockControl(frmPreview);
     frmPreview->SetVisible(true);
     liveRefresh_ = new TLiveRefresh([this] { RefreshFloatingPreview(); }, this);
+    wb1->SetShowNotBefore([this] { return liveRefresh_->ShowAt(); });
     PreviewMoved();
     vmpgcntrl1->SetTabIndex(0);
     vmpgcntrl1->SetActivePage(vmtbshtTabSheet1);

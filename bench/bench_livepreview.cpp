@@ -2,25 +2,30 @@
 // 100 KB and the 1 MB one-line fragments. Every remote request (the
 // fragment's two hundred pictures among them) is served from 127.0.0.1
 // (LocalPictures.h), so a refresh fetches and decodes the pictures as a
-// user's does; first uncached, as bench_preview serves them, then once more
-// with pictures a browser may keep, as picture hosts send them.
+// user's does: uncached, as bench_preview serves them, and for the 100 KB
+// fragment once more with pictures a browser may keep, as picture hosts
+// send them.
 //
 //   keystroke        one letter typed in the middle of the fragment, key
 //                    event and the repaint it asks for, with the preview
 //                    docked behind the code page and with it floating (the
 //                    live refresh waiting); each key on its own, so the
 //                    slowest is known too
-//   refresh          what the refresh runs on the window's thread when the
-//                    pause is over: read the pane, compose, write the cache
-//                    page, ask the browser to load it
+//   refresh          what the refresh runs on the window's thread: read
+//                    the pane, compose, write the cache page, ask the
+//                    browser to load it (a key pressed meanwhile waits)
 //   key to shown     from the last keystroke to the preview showing the
-//                    new page, drawn where the user had it (the pause
-//                    included), and to that page loaded; with the steps
-//                    between, each from the last keystroke: the load asked
-//                    for, the page's own marks (navigation start, the file
-//                    read, the document parsed, its first paint, its load
-//                    event), placed by the scroll keeper, a frame drawn
-//                    at the placed position
+//                    new page, built and drawn where the user had it (the
+//                    pause included), and to that page loaded; with the
+//                    steps between, each from the last keystroke: the load
+//                    asked for, the page's own marks (navigation start,
+//                    the file read, the document parsed, its first paint,
+//                    its load event), placed by the scroll keeper, a frame
+//                    drawn after that. At the top of the user's module,
+//                    where a first preview opens, and for the 100 KB
+//                    fragment also halfway down the page, where what
+//                    stands at the user's place depends on the pictures
+//                    above it
 //
 //   bench_livepreview [keystrokes] [rounds]
 #include "Application.h"
@@ -28,8 +33,8 @@
 #include "LiveRefresh.h"
 #include "LocalPictures.h"
 #include "PreviewBridge.h"
-#include "PreviewPage.h"
 #include "PreviewBrowser.h"
+#include "PreviewPage.h"
 #include "Startup.h"
 #include "Unitravik.h"
 
@@ -50,6 +55,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -65,9 +71,9 @@ Figures Summary(std::vector<double> v)
     return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 95 / 100)], v.back()};
 }
 
-void Print(const char* what, const Figures& f)
+void Print(const std::string& what, const Figures& f)
 {
-    std::printf("  %-44s median %8.2f ms  p95 %8.2f  max %8.2f\n", what, f.median, f.p95, f.max);
+    std::printf("  %-48s median %8.2f ms  p95 %8.2f  max %8.2f\n", what.c_str(), f.median, f.p95, f.max);
 }
 
 // Milliseconds since the epoch: the clock the page's own marks are on.
@@ -77,15 +83,19 @@ double EpochMs()
     return duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
 }
 
-// The steps of one refresh, in milliseconds from the last keystroke.
-struct Steps {
-    std::map<std::string, double> at;
-    double Get(const std::string& step) const
-    {
-        const auto it = at.find(step);
-        return it == at.end() ? -1 : it->second;
-    }
-};
+// Runs `script` in the page and returns its value; a plain event loop.
+QVariant Run(QWebEnginePage* page, const QString& script)
+{
+    QEventLoop loop;
+    QVariant result;
+    page->runJavaScript(script, [&](const QVariant& v) {
+        result = v;
+        loop.quit();
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
 
 // The page's own marks, read from the page on show: when its navigation
 // started, its file was read, its document parsed and its load event came,
@@ -96,25 +106,24 @@ const char* const kPageMarks = R"(
     var n = performance.getEntriesByType('navigation')[0] || {};
     var paint = performance.getEntriesByType('paint').filter(function (e) { return e.name === 'first-paint'; })[0];
     return JSON.stringify({origin: performance.timeOrigin, response: n.responseEnd, parsed: n.domInteractive,
-        ready: n.domContentLoadedEventEnd, paint: paint ? paint.startTime : -1, load: n.loadEventStart});
+        paint: paint ? paint.startTime : -1, load: n.loadEventStart});
 })()
 )";
 
 // Watches the next page through the browser: asked for, placed, drawn,
-// shown, loaded.
+// shown, loaded; each step in milliseconds from a start.
 class PageWatch : public QObject {
 public:
     explicit PageWatch(TPreviewBrowser& browser) : browser_(browser) {}
     // Waits for the next page shown and loaded; false on a time-out. The
-    // times are in milliseconds from `start`, which was `startEpoch` on the
-    // page's clock.
+    // times are from `start`, which was `startEpoch` on the page's clock.
     bool Wait(const QElapsedTimer& start, double startEpoch)
     {
-        steps_ = {};
+        steps_.clear();
         bool shown = false, loaded = false;
         const auto mark = [&](const char* step) {
-            if (!steps_.at.count(step))
-                steps_.at[step] = start.nsecsElapsed() / 1e6;
+            if (!steps_.count(step))
+                steps_[step] = start.nsecsElapsed() / 1e6;
         };
         // An event loop of its own, not QTest's waiting, which sleeps
         // between its turns.
@@ -132,7 +141,7 @@ public:
                     if (page == browser_.Page() || page->requestedUrl() != url)
                         continue;
                     const auto drawn = [&] {
-                        if (steps_.at.count("placed"))
+                        if (steps_.count("placed"))
                             mark("frame drawn, placed");
                     };
                     connections << connect(page, &QWebEnginePage::scrollPositionChanged, this, drawn);
@@ -166,32 +175,25 @@ public:
         start.start();
         return Wait(start, EpochMs());
     }
-    const Steps& Taken() const { return steps_; }
+    const std::map<std::string, double>& Steps() const { return steps_; }
 
 private:
     void ReadPageMarks(double startEpoch)
     {
-        QEventLoop loop;
-        QString answer;
-        browser_.Page()->runJavaScript(QString::fromLatin1(kPageMarks), [&](const QVariant& v) {
-            answer = v.toString();
-            loop.quit();
-        });
-        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-        loop.exec();
-        const QJsonObject marks = QJsonDocument::fromJson(answer.toUtf8()).object();
+        const QJsonObject marks =
+            QJsonDocument::fromJson(Run(browser_.Page(), QString::fromLatin1(kPageMarks)).toString().toUtf8()).object();
         const double origin = marks.value(QStringLiteral("origin")).toDouble() - startEpoch;
-        steps_.at["page: navigation start"] = origin;
+        steps_["page: navigation start"] = origin;
         for (const auto& [key, step] : {std::pair{"response", "page: file read"}, {"parsed", "page: document parsed"},
                                         {"paint", "page: first paint"}, {"load", "page: load event"}}) {
             const double t = marks.value(QLatin1String(key)).toDouble(-1);
             if (t > 0)
-                steps_.at[step] = origin + t;
+                steps_[step] = origin + t;
         }
     }
 
     TPreviewBrowser& browser_;
-    Steps steps_;
+    std::map<std::string, double> steps_;
 };
 
 std::vector<double> Keystrokes(Tfrmravik& w, int count)
@@ -208,13 +210,14 @@ std::vector<double> Keystrokes(Tfrmravik& w, int count)
 }
 
 // Types one letter, then waits for the refresh it brings; `rounds` times.
-void KeyToShown(Tfrmravik& w, PageWatch& watch, int rounds, const char* label)
+// Prints `steps` of them, and how many requests the server had per round.
+void KeyToShown(Tfrmravik& w, PageWatch& watch, LocalPictureServer& server, int rounds, const std::string& label,
+                const std::vector<const char*>& steps)
 {
-    static const char* const kSteps[] = {"load asked for", "page: navigation start", "page: file read",
-                                         "page: document parsed", "page: first paint", "placed",
-                                         "frame drawn, placed", "shown", "page: load event", "loaded"};
     std::map<std::string, std::vector<double>> times;
+    std::vector<double> requests;
     for (int i = 0; i < rounds; ++i) {
+        const int before = server.Requests();
         QElapsedTimer timer;
         timer.start();
         const double epoch = EpochMs();
@@ -223,20 +226,39 @@ void KeyToShown(Tfrmravik& w, PageWatch& watch, int rounds, const char* label)
             std::printf("  no page within a minute\n");
             continue;
         }
-        for (const auto& [step, at] : watch.Taken().at)
+        for (const auto& [step, at] : watch.Steps())
             times[step].push_back(at);
+        requests.push_back(server.Requests() - before);
         QTest::qWait(100);
     }
-    for (const char* step : kSteps) {
-        if (!times.count(step))
-            continue;
-        const std::string what = std::string(label) + "to " + step;
-        Print(what.c_str(), Summary(times[step]));
+    for (const char* step : steps) {
+        if (times.count(step))
+            Print(label + "to " + step, Summary(times[step]));
     }
+    std::printf("  %-48s %.0f\n", (label + "requests served per refresh").c_str(), Summary(requests).median);
+}
+
+// Scrolls the page on show to `fraction` of the way down and waits until
+// the browser knows it.
+void ScrollShownPage(TPreviewBrowser& browser, double fraction)
+{
+    const int y = Run(browser.Page(), QStringLiteral("scrollTo(0, Math.round((document.documentElement.scrollHeight - "
+                                                     "innerHeight) * %1)); scrollY")
+                                          .arg(fraction))
+                      .toInt();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (qAbs(browser.Page()->scrollPosition().y() - y) < 1)
+            loop.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, const QString& fragment, int keystrokes,
-             int rounds)
+             int rounds, bool allVariants)
 {
     std::printf("%s (%lld characters, one line)\n", qPrintable(name), static_cast<long long>(fragment.size()));
     w.redt1->setPlainText(fragment);
@@ -259,7 +281,7 @@ void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, cons
     QTest::qWait(200);
     const Figures live = Summary(Keystrokes(w, keystrokes));
     Print("keystroke, preview floating", live);
-    std::printf("  %-44s %s\n", "", live.max < 16 ? "every keystroke under 16 ms" : "SOME KEYSTROKES OVER 16 ms");
+    std::printf("  %-48s %s\n", "", live.max < 16 ? "every keystroke under 16 ms" : "SOME KEYSTROKES OVER 16 ms");
     watch.Wait();   // the refresh after the last of them
 
     std::vector<double> refresh;
@@ -271,13 +293,19 @@ void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, cons
         watch.Wait();
     }
     Print("refresh on the window's thread", Summary(refresh));
-    KeyToShown(w, watch, rounds, "");
-    // Each refresh may take what the one before fetched.
-    server.SetMaxAge(86400);
-    w.LocalPreview();
-    watch.Wait();
-    KeyToShown(w, watch, rounds, "pictures cacheable, ");
-    server.SetMaxAge(0);
+    KeyToShown(w, watch, server, rounds, "",
+               {"load asked for", "page: navigation start", "page: file read", "page: document parsed",
+                "page: first paint", "placed", "frame drawn, placed", "shown", "page: load event", "loaded"});
+    if (allVariants) {
+        ScrollShownPage(*w.wb1, 0.5);
+        KeyToShown(w, watch, server, rounds, "halfway down, ", {"placed", "shown", "loaded"});
+        // Each refresh may take what the one before fetched.
+        server.SetMaxAge(86400);
+        w.LocalPreview();
+        watch.Wait();
+        KeyToShown(w, watch, server, rounds, "halfway down, pictures cacheable, ", {"placed", "shown", "loaded"});
+        server.SetMaxAge(0);
+    }
 
     w.frmPreview->Close();
     (void)QTest::qWaitFor([&] { return w.vmtbshtTabSheet2 != nullptr; }, 5000);
@@ -307,12 +335,11 @@ int main(int argc, char** argv)
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet2);
     PageWatch(*window.wb1).Wait();
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet1);
-    std::printf("platform %s, %d keystrokes and %d rounds each\n", qPrintable(QGuiApplication::platformName()),
-                keystrokes, rounds);
-    Measure(window, server, QStringLiteral("100 KB"), Fragment(Fragment100K),
-            keystrokes, rounds);
-    Measure(window, server, QStringLiteral("1 MB"), Fragment(Fragment1M),
-            keystrokes, rounds);
+    std::printf("platform %s, %d keystrokes and %d rounds each; pause %d ms, refresh started %d ms before its end\n",
+                qPrintable(QGuiApplication::platformName()), keystrokes, rounds, window.LiveRefresh().Pause(),
+                window.LiveRefresh().Lead());
+    Measure(window, server, QStringLiteral("100 KB"), Fragment(Fragment100K), keystrokes, rounds, true);
+    Measure(window, server, QStringLiteral("1 MB"), Fragment(Fragment1M), keystrokes, rounds, false);
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
     return 0;
 }

@@ -4,6 +4,8 @@ TLiveRefresh::TLiveRefresh(std::function<void()> refresh, QObject* parent)
     : QObject(parent), refresh_(std::move(refresh))
 {
     timer_.setSingleShot(true);
+    // A coarse timer may fire 5 % late: 15 ms of the pause.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
         soon_ = false;
         if (active_ && refresh_)
@@ -17,6 +19,7 @@ void TLiveRefresh::SetActive(bool value)
     if (!value) {
         timer_.stop();
         soon_ = false;
+        showAt_ = QDeadlineTimer(0);
     }
 }
 
@@ -24,8 +27,10 @@ void TLiveRefresh::Changed()
 {
     // A command's own change (a paste arrives after its key) does not hold
     // back the refresh asked for it.
-    if (active_ && !soon_)
-        timer_.start(pause_);
+    if (active_ && !soon_) {
+        showAt_ = QDeadlineTimer(pause_, Qt::PreciseTimer);
+        timer_.start(pause_ - lead_);
+    }
 }
 
 void TLiveRefresh::Soon()
@@ -33,5 +38,6 @@ void TLiveRefresh::Soon()
     if (!active_)
         return;
     soon_ = true;
+    showAt_ = QDeadlineTimer(0);
     timer_.start(0);
 }

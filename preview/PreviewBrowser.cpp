@@ -288,6 +288,13 @@ void TPreviewBrowser::StartDeferred()
 
 void TPreviewBrowser::ShowPending()
 {
+    // Ready before its time, the page waits for it out of sight.
+    if (pending_.page && showNotBefore_) {
+        if (const qint64 wait = showNotBefore_().remainingTime(); wait > 0) {
+            showTimer_.start(int(wait));
+            return;
+        }
+    }
     StopWaiting();
     if (!pending_.page)
         return;

@@ -4,15 +4,17 @@
 //
 // Pages are double-buffered. Each navigation loads its page in a second
 // view kept under the one on show, and swaps it to the top once it has
-// been placed (scrolled to where the user expects it), so switching shows
-// no blank page between the old page and the new. A page taken off show is
-// first cleared out of sight (sent to a blank page) and kept as the spare
-// for the next navigation, which saves starting a renderer each time. Only
-// a cleared spare is used again: a page that does not clear in time (a
-// script looping in pagehide, unload or beforeunload, or hung for good) is
-// dropped with its renderer, and the next navigation takes a fresh page, so
-// nothing a page does on being left can hold the next one up. A navigation
-// overtaken by a newer one before its page shows is dropped the same way.
+// been placed (scrolled to where the user expects it, with what stands
+// there built: preview/web/scrollkeeper.js) and drawn there, so switching
+// shows no blank or half-built page between the old page and the new. A
+// page taken off show is first cleared out of sight (sent to a blank page)
+// and kept as the spare for the next navigation, which saves starting a
+// renderer each time. Only a cleared spare is used again: a page that does
+// not clear in time (a script looping in pagehide, unload or beforeunload,
+// or hung for good) is dropped with its renderer, and the next navigation
+// takes a fresh page, so nothing a page does on being left can hold the
+// next one up. A navigation overtaken by a newer one before its page shows
+// is dropped the same way.
 //
 // Where a page opens: the first page, and the first after the storefront
 // kind changed, at the top of the user's module; any other where the user
@@ -34,11 +36,14 @@
 // but it makes every start of the program about a quarter slower.)
 #include "PageTemplates.h"
 
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+
+#include <functional>
 
 class QWebChannel;
 class QWebEngineView;
@@ -67,6 +72,10 @@ public:
     // stands (a page whose script hangs while it loads, say).
     int ShowTimeout() const { return showTimeout_; }
     void SetShowTimeout(int milliseconds);
+    // Asked when a new page is ready to show: not before the time it gives
+    // (a page loaded ahead of the moment it is meant for waits, out of
+    // sight, until then). Asked again each time, as the time may move on.
+    void SetShowNotBefore(std::function<QDeadlineTimer()> when) { showNotBefore_ = std::move(when); }
 
 signals:
     void NavigationRequested(const QUrl& url);
@@ -135,4 +144,5 @@ private:
     QTimer deferTimer_;   // the double-click time after the release
     QUrl deferredUrl_;
     TShopVersion deferredVersion_ = TShopVersion::Professional;
+    std::function<QDeadlineTimer()> showNotBefore_;
 };

@@ -7,11 +7,14 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QMap>
+#include <QPointer>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
@@ -22,7 +25,8 @@
 namespace {
 constexpr int kTimeout = 20000;
 
-// A tiny HTTP server on 127.0.0.1 that answers every request with one PNG.
+// A tiny HTTP server on 127.0.0.1 that answers every request with one PNG;
+// requests whose path starts with a held prefix wait for its release.
 class PictureServer : public QObject {
 public:
     PictureServer()
@@ -36,26 +40,46 @@ public:
         QObject::connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    request_ += socket->readAll();
-                    if (!request_.contains("\r\n\r\n"))
+                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+                    socket->setProperty("request", request);
+                    if (!request.contains("\r\n\r\n"))
                         return;
                     ++requests;
-                    request_.clear();
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
-                                  QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
-                    socket->disconnectFromHost();
+                    const QByteArray path = request.split(' ').value(1);
+                    for (const QByteArray& prefix : held_.keys()) {
+                        if (path.startsWith(prefix)) {
+                            held_[prefix].append(socket);
+                            return;
+                        }
+                    }
+                    Answer(socket);
                 });
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
         });
     }
     quint16 Port() const { return server_.serverPort(); }
+    void Hold(const QByteArray& prefix) { held_.insert(prefix, {}); }
+    void Release(const QByteArray& prefix)
+    {
+        for (const QPointer<QTcpSocket>& socket : held_.take(prefix)) {
+            if (socket)
+                Answer(socket);
+        }
+    }
     int requests = 0;
 
 private:
+    void Answer(QTcpSocket* socket)
+    {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
+                      QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
+        socket->disconnectFromHost();
+    }
+
     QTcpServer server_;
     QByteArray png_;
-    QByteArray request_;
+    QMap<QByteArray, QList<QPointer<QTcpSocket>>> held_;
 };
 
 // True while the process exists and is not a zombie.
@@ -308,6 +332,66 @@ private slots:
         QVERIFY(Preview(browser, TShopVersion::Tmall, tall.arg(QLatin1String("#00f"))));
         QCOMPARE(Eval(browser, moduleTop).toInt(), 0);
         QCOMPARE(Eval(browser, QStringLiteral("scrollX")).toInt(), 0);
+    }
+
+    // A new page comes up only once the pictures that decide what stands at
+    // the user's place have come: those above it that take their size from
+    // the picture. One far below the view does not hold it up.
+    void previewWaitsForThePicturesThatPlaceIt()
+    {
+        PictureServer server;
+        TPreviewBrowser browser;
+        browser.SetShowTimeout(kTimeout);
+        browser.resize(600, 400);
+        browser.show();
+        QString fragment;
+        for (int i = 0; i < 4; ++i) {
+            fragment += QStringLiteral("<img src=\"http://127.0.0.1:%1/above/%2.png\" style=\"display:block;width:600px\">")
+                            .arg(server.Port())
+                            .arg(i);
+        }
+        fragment += QStringLiteral("<div id=\"here\" style=\"height:3000px\"></div><img src=\"http://127.0.0.1:%1/below.png\">")
+                        .arg(server.Port());
+        QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
+        const QString hereTop = QStringLiteral("Math.round(document.getElementById('here').getBoundingClientRect().top)");
+        const int place = Eval(browser, QStringLiteral("scrollTo(0, scrollY + %1); scrollY").arg(hereTop)).toInt();
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->scrollPosition().y(), double(place), kTimeout);
+
+        server.Hold("/above");
+        server.Hold("/below");
+        QSignalSpy shown(&browser, &TPreviewBrowser::PageShown);
+        browser.Navigate(WriteCachePage(TShopVersion::Professional, fragment), TShopVersion::Professional);
+        QTest::qWait(600);
+        QVERIFY(shown.isEmpty());
+        server.Release("/above");
+        QVERIFY(shown.wait(kTimeout));
+        QCOMPARE(Eval(browser, hereTop).toInt(), 0);
+        server.Release("/below");
+    }
+
+    // A page ready before the time it is meant for waits out of sight until
+    // then; the time is asked when the page is ready, and again, as it may
+    // have moved on meanwhile.
+    void previewWaitsForItsTime()
+    {
+        QDeadlineTimer notBefore(0);
+        int asked = 0;
+        TPreviewBrowser browser;
+        browser.resize(600, 400);
+        browser.show();
+        QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral("<p>first</p>")));
+        browser.SetShowNotBefore([&] {
+            if (asked++ == 0)
+                notBefore = QDeadlineTimer(800);   // as when the user types on
+            return notBefore;
+        });
+        QSignalSpy shown(&browser, &TPreviewBrowser::PageShown);
+        browser.Navigate(WriteCachePage(TShopVersion::Professional, QStringLiteral("<p id=\"next\">next</p>")),
+                         TShopVersion::Professional);
+        QVERIFY(shown.wait(kTimeout));
+        QVERIFY(notBefore.hasExpired());
+        QVERIFY(asked >= 2);
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null")).toBool(), true);
     }
 
     void hungPagesGiveWayToTheNextPreview()
