@@ -13,7 +13,8 @@
 //                    slowest is known too
 //   refresh          what the refresh runs on the window's thread: read
 //                    the pane, compose, write the cache page, ask the
-//                    browser to load it (a key pressed meanwhile waits)
+//                    browser to load it (a key pressed meanwhile waits);
+//                    and keys typed while the page it asked for loads
 //   key to shown     from the last keystroke to the preview showing the
 //                    new page, built and drawn where the user had it (the
 //                    pause included), and to that page loaded; with the
@@ -209,6 +210,39 @@ std::vector<double> Keystrokes(Tfrmravik& w, int count)
     return times;
 }
 
+// Runs the event loop for `milliseconds`, without QTest's sleeping.
+void Spin(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Keys typed while a refresh's page loads: a letter, and once its refresh
+// has asked for the page, five more 30 ms apart, each timed on its own.
+std::vector<double> KeystrokesWhileLoading(Tfrmravik& w, PageWatch& watch, int rounds)
+{
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i) {
+        QEventLoop asked;
+        const auto c = QObject::connect(w.wb1, &TPreviewBrowser::NavigationRequested, &asked, &QEventLoop::quit);
+        QTimer::singleShot(5000, &asked, &QEventLoop::quit);
+        QTest::keyClick(w.redt1, Qt::Key_C);
+        asked.exec();
+        QObject::disconnect(c);
+        QElapsedTimer timer;
+        for (int k = 0; k < 5; ++k) {
+            Spin(30);
+            timer.start();
+            QTest::keyClick(w.redt1, Qt::Key_C);
+            QCoreApplication::processEvents();
+            times.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        watch.Wait();   // the refresh after the last of them
+    }
+    return times;
+}
+
 // Types one letter, then waits for the refresh it brings; `rounds` times.
 // Prints `steps` of them, and how many requests the server had per round.
 void KeyToShown(Tfrmravik& w, PageWatch& watch, LocalPictureServer& server, int rounds, const std::string& label,
@@ -238,18 +272,15 @@ void KeyToShown(Tfrmravik& w, PageWatch& watch, LocalPictureServer& server, int 
     std::printf("  %-48s %.0f\n", (label + "requests served per refresh").c_str(), Summary(requests).median);
 }
 
-// Scrolls the page on show to `fraction` of the way down and waits until
-// the browser knows it.
-void ScrollShownPage(TPreviewBrowser& browser, double fraction)
+// Scrolls the page on show to the height `y` (a script) gives and waits
+// until the browser knows it.
+void ScrollShownPage(TPreviewBrowser& browser, const QString& y)
 {
-    const int y = Run(browser.Page(), QStringLiteral("scrollTo(0, Math.round((document.documentElement.scrollHeight - "
-                                                     "innerHeight) * %1)); scrollY")
-                                          .arg(fraction))
-                      .toInt();
+    const int at = Run(browser.Page(), QStringLiteral("scrollTo(0, %1); scrollY").arg(y)).toInt();
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (qAbs(browser.Page()->scrollPosition().y() - y) < 1)
+        if (qAbs(browser.Page()->scrollPosition().y() - at) < 1)
             loop.quit();
     });
     poll.start(10);
@@ -293,11 +324,13 @@ void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, cons
         watch.Wait();
     }
     Print("refresh on the window's thread", Summary(refresh));
+    Print("keystroke while a refresh loads", Summary(KeystrokesWhileLoading(w, watch, rounds)));
     KeyToShown(w, watch, server, rounds, "",
                {"load asked for", "page: navigation start", "page: file read", "page: document parsed",
                 "page: first paint", "placed", "frame drawn, placed", "shown", "page: load event", "loaded"});
     if (allVariants) {
-        ScrollShownPage(*w.wb1, 0.5);
+        const double atModule = w.wb1->Page()->scrollPosition().y();
+        ScrollShownPage(*w.wb1, QStringLiteral("Math.round((document.documentElement.scrollHeight - innerHeight) / 2)"));
         KeyToShown(w, watch, server, rounds, "halfway down, ", {"placed", "shown", "loaded"});
         // Each refresh may take what the one before fetched.
         server.SetMaxAge(86400);
@@ -305,6 +338,8 @@ void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, cons
         watch.Wait();
         KeyToShown(w, watch, server, rounds, "halfway down, pictures cacheable, ", {"placed", "shown", "loaded"});
         server.SetMaxAge(0);
+        // The next fragment's first preview opens where this one was left.
+        ScrollShownPage(*w.wb1, QString::number(atModule));
     }
 
     w.frmPreview->Close();
