@@ -47,7 +47,7 @@ private:
     bool soon_ = false;
     const int pause_ = 300;
     // Composing, writing and loading a 100 KB page until it is parsed takes
-    // about this long; a pause of typing this close to its end is rarely cut
-    // short.
+    // about this long; starting earlier would refresh more often for
+    // nothing while the user types on.
     const int lead_ = 100;
 };

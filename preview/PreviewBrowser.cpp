@@ -290,8 +290,8 @@ void TPreviewBrowser::ShowPending()
 {
     // Ready before its time, the page waits for it out of sight.
     if (pending_.page && showNotBefore_) {
-        if (const qint64 wait = showNotBefore_().remainingTime(); wait > 0) {
-            showTimer_.start(int(wait));
+        if (const qint64 wait = showNotBefore_().remainingTimeNSecs(); wait > 0) {
+            showTimer_.start(int((wait + 999999) / 1000000));
             return;
         }
     }
