@@ -11,6 +11,7 @@
 #include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QPlainTextDocumentLayout>
+#include <QQuickWindow>
 #include <QTextDocument>
 #include <QThread>
 #include <QTranslator>
@@ -138,8 +139,18 @@ void PrepareProcess()
 {
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (!QFileInfo::exists(QStringLiteral("/dev/dri")) || qgetenv("QT_QPA_PLATFORM") == "offscreen")
+    if (!QFileInfo::exists(QStringLiteral("/dev/dri")) || qgetenv("QT_QPA_PLATFORM") == "offscreen") {
         AddChromiumFlag("--disable-gpu");
+        // With no GPU, OpenGL is the processor's work as well (a software
+        // rasteriser). Handed over through it, every frame of the preview
+        // is drawn again into a texture, and the whole window composed
+        // from textures on each repaint, a keystroke's included: tens of
+        // milliseconds of the window's thread per frame. In software the
+        // preview's frames are plain pictures painted into the window like
+        // any control. A scene graph chosen by the user is kept.
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
     // A start-up routine runs inside the application object's construction,
     // once its platform exists and before the browser engine's set-up.
     static bool warmUpAdded = false;

@@ -8,10 +8,11 @@ class QTextDocument;
 // Before the application object: the embedded browser's process settings.
 // Its sandbox cannot run as root, so it is switched off then (only then);
 // without a GPU device (virtual displays, headless runs) the browser draws
-// in software from the start instead of failing over to it. Also has the
-// application object, while it is being constructed, build Qt's font
-// database and the template boxes' documents on a second thread, so the
-// window finds them ready. That thread has ended when InitialiseApplication,
+// in software from the start instead of failing over to it, and its views
+// are painted into the window as pictures rather than through OpenGL. Also
+// has the application object, while it is being constructed, build Qt's
+// font database and the template boxes' documents on a second thread, so
+// the window finds them ready. That thread has ended when InitialiseApplication,
 // RegisterFontSubstitutions or TakePreparedDocument returns.
 void PrepareProcess();
 

@@ -45,6 +45,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -370,9 +371,11 @@ int main(int argc, char** argv)
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet2);
     PageWatch(*window.wb1).Wait();
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet1);
-    std::printf("platform %s, %d keystrokes and %d rounds each; pause %d ms, refresh started %d ms before its end\n",
-                qPrintable(QGuiApplication::platformName()), keystrokes, rounds, window.LiveRefresh().Pause(),
-                window.LiveRefresh().Lead());
+    std::printf("platform %s, views drawn %s; %d keystrokes and %d rounds each; pause %d ms, refresh started %d ms "
+                "before its end\n",
+                qPrintable(QGuiApplication::platformName()),
+                QQuickWindow::graphicsApi() == QSGRendererInterface::Software ? "in software" : "through OpenGL",
+                keystrokes, rounds, window.LiveRefresh().Pause(), window.LiveRefresh().Lead());
     Measure(window, server, QStringLiteral("100 KB"), Fragment(Fragment100K), keystrokes, rounds, true);
     Measure(window, server, QStringLiteral("1 MB"), Fragment(Fragment1M), keystrokes, rounds, false);
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);

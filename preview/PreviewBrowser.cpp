@@ -7,10 +7,16 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
+#include <QQuickWindow>
 #include <QWebChannel>
 #include <QWebEngineView>
 
 namespace {
+// Views drawn through OpenGL turn the window they are in into one drawn
+// through it, and Qt makes its native window anew for that; views drawn in
+// software are painted like any control.
+bool ViewsRemakeTheWindow() { return QQuickWindow::graphicsApi() != QSGRendererInterface::Software; }
+
 // After the page has loaded, how long the scroll keeper may still take to
 // place it (its channel opens on its own schedule) before it shows anyway.
 constexpr int kPlaceAfterLoad = 500;
@@ -129,7 +135,7 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 {
     const QUrl url = QUrl::fromLocalFile(path);
     emit NavigationRequested(url);
-    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view &&
+    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view && ViewsRemakeTheWindow() &&
         QGuiApplication::mouseButtons() != Qt::NoButton) {
         deferred_ = TDeferred::UntilRelease;
         deferredIn_ = window();

@@ -20,20 +20,21 @@
 // kind changed, at the top of the user's module; any other where the user
 // left the page before it, across and down.
 //
-// The first view also changes how the window is drawn (through OpenGL), and
-// Qt makes the window's native window anew for it; input on its way to the
-// old window then is lost. Made anew while a mouse button is held, the
-// window never hears of the release: Qt takes the button as still held and
-// gives every later move to the control that was pressed, so the page gets
-// no pointer (no hover) until the next click. Made anew between the two
-// clicks of a double-click on the preview's tab, it loses the second click,
+// Where views are drawn through OpenGL (with a GPU; without one they are drawn
+// in software and painted like any control), the first view also changes how
+// the window is drawn, and Qt makes the window's native window anew for it;
+// input on its way to the old window then is lost. Made anew while a mouse
+// button is held, the window never hears of the release: Qt takes the button as
+// still held and gives every later move to the control that was pressed, so the
+// page gets no pointer (no hover) until the next click. Made anew between the
+// two clicks of a double-click on the preview's tab, it loses the second click,
 // and the preview does not float. A first navigation asked for under a held
-// button (a click on the preview's tab) therefore starts once the button is
-// up and the time for a double-click has passed with no new press; or at
-// once when the preview floats to a window of its own, before that window
-// is made, so that it is made for the view and never anew. (A window made
-// to draw through OpenGL from the start would never be made anew either,
-// but it makes every start of the program about a quarter slower.)
+// button (a click on the preview's tab) therefore starts once the button is up
+// and the time for a double-click has passed with no new press; or at once when
+// the preview floats to a window of its own, before that window is made, so
+// that it is made for the view and never anew. (A window made to draw through
+// OpenGL from the start would never be made anew either, but it makes every
+// start of the program about a quarter slower.)
 #include "PageTemplates.h"
 
 #include <QDeadlineTimer>

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libgl-dev libxcb1-dev
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-declarative-dev libgl-dev libxcb1-dev
   qt6-translations-l10n
   fonts-noto-cjk fonts-dejavu-core
   xvfb xauth x11-utils
