@@ -59,7 +59,8 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
     scripts.insert(probe);
     scripts.insert(PageScript(QStringLiteral("widget-config.js"), QWebEngineScript::DocumentReady));
     scripts.insert(PageScript(QStringLiteral("widgets.js"), QWebEngineScript::DocumentReady));
-    scripts.insert(PageScript(QStringLiteral("scrollkeeper.js"), QWebEngineScript::DocumentReady));
-    // Once the document is parsed, so that the offending elements exist.
+    // Once the document is parsed, so that the offending elements exist;
+    // before the scroll keeper, which waits for the panel it makes.
     scripts.insert(PageScript(QStringLiteral("findings.js"), QWebEngineScript::DocumentReady));
+    scripts.insert(PageScript(QStringLiteral("scrollkeeper.js"), QWebEngineScript::DocumentReady));
 }

@@ -7,7 +7,10 @@
 //
 // Runs once the document is parsed, in the editor's script world. The panel
 // lives in a closed shadow root: the storefront's style sheets cannot reach
-// it, nor can the page's scripts.
+// it, nor can the page's scripts. The panel moves everything after it, so
+// the page is not shown before it is in: `ravikFindingsShown` settles once
+// it is, or once the fragment is known clean (the scroll keeper waits on
+// it).
 //
 // Finding the offending elements: the check parsed the same page with an
 // HTML5 parser, so it knows each element's place in document order, counted
@@ -23,6 +26,9 @@
     var MAX_SEARCH = 2000;     // how far from its place an element is looked for
     var RANK = {refused: 0, removed: 1, warning: 2};
     var COLOUR = {refused: '#8e24aa', removed: '#e4393c', warning: '#f08c00'};
+
+    var settle;
+    window.ravikFindingsShown = new Promise(function (resolve) { settle = resolve; });
 
     var STYLE = [
         ':host { all: initial; display: block; }',
@@ -236,7 +242,11 @@
                     return;
                 done = true;
                 ravik.FindingsReady.disconnect(ask);
-                show(ravik, report);
+                try {
+                    show(ravik, report);
+                } finally {
+                    settle();
+                }
             });
         }
         ravik.FindingsReady.connect(ask);

@@ -14,8 +14,9 @@
 // content from further down). Pictures below the view, and those above it
 // whose box is sized already, are not waited for: they change nothing on
 // show. Background pictures are not waited for either; the page cannot tell
-// when they arrive. Should the pictures not come within PICTURE_WAIT, the
-// page is reported as it stands. The editor then shows the page once a
+// when they arrive. The publish findings' panel, which moves everything
+// after it, is waited for too (findings.js). Should the pictures or the
+// findings not come within PICTURE_WAIT, the page is reported as it stands. The editor then shows the page once a
 // frame of it at this position is drawn.
 (function () {
     'use strict';
@@ -30,6 +31,14 @@
         var told = false;
         var waitingFor = null;  // the pictures the view waits for, once placed
         var waitOver = false;
+        // A page without the findings' script has no panel to wait for.
+        var findingsIn = !window.ravikFindingsShown;
+        if (!findingsIn) {
+            window.ravikFindingsShown.then(function () {
+                findingsIn = true;
+                tellWhenBuilt();
+            });
+        }
 
         function target() {
             if (!placement.atModule)
@@ -86,7 +95,7 @@
             var placedBefore = waitingFor !== null;
             place();
             waitingFor = waitOver ? [] : picturesAwaited();
-            if (waitingFor.length)
+            if (waitingFor.length || (!findingsIn && !waitOver))
                 return;
             told = true;
             var tell = function () { bridge.Placed(placement.token, window.scrollX, window.scrollY); };

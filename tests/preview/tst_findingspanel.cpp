@@ -1,3 +1,4 @@
+#include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
 #include "PreviewBridge.h"
@@ -12,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace {
@@ -45,6 +47,7 @@ class TestFindingsPanel : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     QString oldDir_;
+    LoopbackOnly interceptor_;
 
     // Navigates to the cache page around `code` and waits until the page
     // is on show and loaded.
@@ -99,9 +102,14 @@ private slots:
         oldDir_ = QDir::currentPath();
         QDir(dir_.path()).mkdir(QStringLiteral("files"));
         QDir::setCurrent(dir_.path());
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor_);
     }
 
-    void cleanupTestCase() { QDir::setCurrent(oldDir_); }
+    void cleanupTestCase()
+    {
+        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+        QDir::setCurrent(oldDir_);
+    }
 
     // Every finding that has an element in the page outlines exactly that
     // element, through what moves elements about while the page is parsed
@@ -167,8 +175,10 @@ private slots:
     }
 
     // The findings arrive while the page loads or after: either way the
-    // panel shows them. A click on a line names the finding's text; a click
-    // on the head folds the panel, outlines and all, and it stays folded.
+    // panel shows them, and the page is not placed (nor shown placed)
+    // before they are in, as the panel moves what follows it. A click on a
+    // line names the finding's text; a click on the head folds the panel,
+    // outlines and all, and it stays folded.
     void panelWaitsForFindingsFoldsAndAnswersClicks()
     {
         TPreviewBrowser browser;
@@ -178,8 +188,20 @@ private slots:
         const QString code = QStringLiteral("<p>x</p><div id=\"a\">one</div><p onclick=\"b()\">two</p>");
         const TPageTemplate& page = PageTemplate(TShopVersion::Tmall);
         const TPublishReport report = CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, QStringLiteral("tmall")});
+
+        // While the check runs the page is not placed: it shows when the
+        // wait for the findings is over, without them.
         browser.Bridge().ClearFindings();
+        QSignalSpy placed(&browser.Bridge(), &TPreviewBridge::PagePlaced);
+        qsizetype placedOnShow = -1;
+        // Read once the signal that showed it, if any, has reached the spy.
+        const auto onShow = connect(&browser, &TPreviewBrowser::PageShown, this, [&] {
+            QMetaObject::invokeMethod(this, [&] { placedOnShow = placed.size(); }, Qt::QueuedConnection);
+        });
         QVERIFY(Show(browser, TShopVersion::Tmall, code));
+        QTRY_VERIFY_WITH_TIMEOUT(placedOnShow >= 0, kTimeout);
+        disconnect(onShow);
+        QCOMPARE(placedOnShow, 0);
         QCOMPARE(EvalOurs(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
         browser.Bridge().SetFindings(PublishReportJson(report));
         QTRY_COMPARE_WITH_TIMEOUT(EvalOurs(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(),
