@@ -36,49 +36,50 @@ public:
     ~Tfrmravik() override;
 
     // The controls, in the order they are created: a later one lies above
-    // an earlier sibling, and the tab order follows it.
-    QPushButton* btn1;           // "网页预览"   (covered by the page control)
-    QPushButton* btn4;           // "本地预览"
-    QPushButton* btn3;           // "清空"
-    QPushButton* btn2;           // "另存"
-    QFrame* pnl1;                // holds the template boxes
-    QPlainTextEdit* mmo2;        // professional head
-    QPlainTextEdit* mmo3;        // professional tail
-    QPlainTextEdit* mmo4;        // the page buffer: the last composed page
-    QPlainTextEdit* mmo5;        // Tmall head
-    QPlainTextEdit* mmo6;        // Tmall tail
-    QPlainTextEdit* mmo7;        // basic head
-    QPlainTextEdit* mmo8;        // basic tail
-    TVmPanel* vmpnl1;            // side bar
-    TVmGroupBox* vmgrpbx1;       // "版本选择"
-    QRadioButton* rb1;           // "基础版"
-    QRadioButton* rb3;           // "专业版"
-    QRadioButton* rb2;           // "天猫"
-    TVmGroupBox* vmgrpbx2;       // "其他"
-    QLabel* lbl1;                // "帮助"
-    TVmBitBtn* vmbtbtn1;         // "查找替换"
-    TVmGroupBox* vmgrpbx3;       // "格式化"
-    TVmBitBtn* vmbtbtn6;         // "格式阅读"
-    TVmBitBtn* vmbtbtn2;         // "字体设置"
-    TVmPageControl* vmpgcntrl1;
-    TVmTabSheet* vmtbshtTabSheet1;
-    QTextEdit* redt1;            // the code pane
+    // an earlier sibling, and the tab order follows it. Null until made: the
+    // window's event filter hears of its children while they are being made.
+    QPushButton* btn1 = nullptr;          // "网页预览"   (covered by the page control)
+    QPushButton* btn4 = nullptr;          // "本地预览"
+    QPushButton* btn3 = nullptr;          // "清空"
+    QPushButton* btn2 = nullptr;          // "另存"
+    QFrame* pnl1 = nullptr;               // holds the template boxes
+    QPlainTextEdit* mmo2 = nullptr;       // professional head
+    QPlainTextEdit* mmo3 = nullptr;       // professional tail
+    QPlainTextEdit* mmo4 = nullptr;       // the page buffer: the last composed page
+    QPlainTextEdit* mmo5 = nullptr;       // Tmall head
+    QPlainTextEdit* mmo6 = nullptr;       // Tmall tail
+    QPlainTextEdit* mmo7 = nullptr;       // basic head
+    QPlainTextEdit* mmo8 = nullptr;       // basic tail
+    TVmPanel* vmpnl1 = nullptr;           // side bar
+    TVmGroupBox* vmgrpbx1 = nullptr;      // "版本选择"
+    QRadioButton* rb1 = nullptr;          // "基础版"
+    QRadioButton* rb3 = nullptr;          // "专业版"
+    QRadioButton* rb2 = nullptr;          // "天猫"
+    TVmGroupBox* vmgrpbx2 = nullptr;      // "其他"
+    QLabel* lbl1 = nullptr;               // "帮助"
+    TVmBitBtn* vmbtbtn1 = nullptr;        // "查找替换"
+    TVmGroupBox* vmgrpbx3 = nullptr;      // "格式化"
+    TVmBitBtn* vmbtbtn6 = nullptr;        // "格式阅读"
+    TVmBitBtn* vmbtbtn2 = nullptr;        // "字体设置"
+    TVmPageControl* vmpgcntrl1 = nullptr;
+    TVmTabSheet* vmtbshtTabSheet1 = nullptr;
+    QTextEdit* redt1 = nullptr;           // the code pane
     // The preview's page: made for the docked preview form, so it goes
     // while the preview floats (nullptr then) and comes back when it docks.
-    TVmTabSheet* vmtbshtTabSheet2;
-    TForm* frmPreview;           // "实时预览": docked on its page, or a window of its own
-    TPreviewBrowser* wb1;        // the embedded browser, started at the first preview
-    TVmPageControl* vmpgcntrl2;  // the find panel
-    TVmTabSheet* vmtbshtTabSheet3;
-    QLabel* lbl2;
-    QLineEdit* edt1;             // find text
-    TVmButton* btn5;             // "查找"
-    QLabel* lbl3;
-    QLineEdit* edt2;             // replacement
-    TVmButton* btn6;             // "全部替换"
+    TVmTabSheet* vmtbshtTabSheet2 = nullptr;
+    TForm* frmPreview = nullptr;          // "实时预览": docked on its page, or a window of its own
+    TPreviewBrowser* wb1 = nullptr;       // the embedded browser, started at the first preview
+    TVmPageControl* vmpgcntrl2 = nullptr; // the find panel
+    TVmTabSheet* vmtbshtTabSheet3 = nullptr;
+    QLabel* lbl2 = nullptr;
+    QLineEdit* edt1 = nullptr;            // find text
+    TVmButton* btn5 = nullptr;            // "查找"
+    QLabel* lbl3 = nullptr;
+    QLineEdit* edt2 = nullptr;            // replacement
+    TVmButton* btn6 = nullptr;            // "全部替换"
     TSaveRequest dlgSave1;
     TCodePaneFont dlgFont1;
-    QMenu* pm1;                  // the code pane's context menu
+    QMenu* pm1 = nullptr;                 // the code pane's context menu
     QAction* N1;                 // "粘贴"
     QAction* N3;                 // "复制"
     QAction* N2;                 // "全选"
