@@ -45,7 +45,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -374,7 +373,7 @@ int main(int argc, char** argv)
     std::printf("platform %s, views drawn %s; %d keystrokes and %d rounds each; pause %d ms, refresh started %d ms "
                 "before its end\n",
                 qPrintable(QGuiApplication::platformName()),
-                QQuickWindow::graphicsApi() == QSGRendererInterface::Software ? "in software" : "through OpenGL",
+                TPreviewBrowser::DrawsInSoftware() ? "in software" : "through OpenGL",
                 keystrokes, rounds, window.LiveRefresh().Pause(), window.LiveRefresh().Lead());
     Measure(window, server, QStringLiteral("100 KB"), Fragment(Fragment100K), keystrokes, rounds, true);
     Measure(window, server, QStringLiteral("1 MB"), Fragment(Fragment1M), keystrokes, rounds, false);

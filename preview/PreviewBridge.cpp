@@ -28,6 +28,7 @@ void TPreviewBridge::SetFindings(const QJsonObject& report)
         ++serial_;
     pending_ = false;
     findings_ = report;
+    showPanel_ = !report.value(QStringLiteral("findings")).toArray().isEmpty() || report.contains(QStringLiteral("note"));
     emit FindingsReady();
 }
 

@@ -32,6 +32,9 @@ public:
     // Whether the user folded the findings panel away; it stays so for the
     // pages that follow, until the program ends.
     bool FindingsFolded() const { return folded_; }
+    // Whether the latest findings set had anything to show (a panel in the
+    // page); the next page is expected to have one too.
+    bool FindingsShowPanel() const { return showPanel_; }
 
     // For the page's script: the findings with "serial" (which ChooseFinding
     // names them by) and "folded", or {"pending": true} while the check runs.
@@ -56,4 +59,5 @@ private:
     int serial_ = 0;
     bool pending_ = false;
     bool folded_ = false;
+    bool showPanel_ = false;
 };

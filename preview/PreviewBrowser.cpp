@@ -12,11 +12,6 @@
 #include <QWebEngineView>
 
 namespace {
-// Views drawn through OpenGL turn the window they are in into one drawn
-// through it, and Qt makes its native window anew for that; views drawn in
-// software are painted like any control.
-bool ViewsRemakeTheWindow() { return QQuickWindow::graphicsApi() != QSGRendererInterface::Software; }
-
 // After the page has loaded, how long the scroll keeper may still take to
 // place it (its channel opens on its own schedule) before it shows anyway.
 constexpr int kPlaceAfterLoad = 500;
@@ -67,6 +62,12 @@ TPreviewBrowser::~TPreviewBrowser()
 QWebEngineView* TPreviewBrowser::View() const { return shown_.page ? shown_.view : pending_.view; }
 
 TPreviewPage* TPreviewBrowser::Page() const { return shown_.page ? shown_.page : pending_.page; }
+
+bool TPreviewBrowser::DrawsInSoftware()
+{
+    return QQuickWindow::sceneGraphBackend() == QLatin1String("software") ||
+           qEnvironmentVariable("QT_QUICK_BACKEND") == QLatin1String("software");
+}
 
 void TPreviewBrowser::SetShowTimeout(int milliseconds)
 {
@@ -135,7 +136,7 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 {
     const QUrl url = QUrl::fromLocalFile(path);
     emit NavigationRequested(url);
-    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view && ViewsRemakeTheWindow() &&
+    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view && !DrawsInSoftware() &&
         QGuiApplication::mouseButtons() != Qt::NoButton) {
         deferred_ = TDeferred::UntilRelease;
         deferredIn_ = window();
@@ -154,8 +155,12 @@ void TPreviewBrowser::Load(const QUrl& url, TShopVersion version)
     TPreviewPage* page = TakeSpare();
     DropPending();
 
+    // A page whose findings panel is expected waits for it before it is
+    // placed: the panel moves what follows it. Where the page before had
+    // none, the new one most likely has none either, and does not wait.
     QVariantMap placement{{QStringLiteral("token"), ++placement_},
-                          {QStringLiteral("atModule"), !shown_.page || shown_.version != version}};
+                          {QStringLiteral("atModule"), !shown_.page || shown_.version != version},
+                          {QStringLiteral("awaitFindings"), bridge_->FindingsShowPanel()}};
     if (shown_.page) {
         placement.insert(QStringLiteral("x"), shown_.position.x());
         placement.insert(QStringLiteral("y"), shown_.position.y());

@@ -69,6 +69,11 @@ public:
     // The editor's object in every page this browser shows.
     TPreviewBridge& Bridge() const { return *bridge_; }
 
+    // Whether the views are drawn in software (where there is no GPU) and
+    // painted like any control, rather than through OpenGL; only views
+    // drawn through OpenGL make Qt make their window anew.
+    static bool DrawsInSoftware();
+
     // How long a new page may take to be placed before it is shown as it
     // stands (a page whose script hangs while it loads, say).
     int ShowTimeout() const { return showTimeout_; }

@@ -15,9 +15,11 @@
 // whose box is sized already, are not waited for: they change nothing on
 // show. Background pictures are not waited for either; the page cannot tell
 // when they arrive. The publish findings' panel, which moves everything
-// after it, is waited for too (findings.js). Should the pictures or the
-// findings not come within PICTURE_WAIT, the page is reported as it stands. The editor then shows the page once a
-// frame of it at this position is drawn.
+// after it, is waited for too (findings.js) where the editor expects one
+// (`awaitFindings`: the page before had one). Should the pictures or the
+// findings not come within PICTURE_WAIT, the page is reported as it
+// stands. The editor then shows the page once a frame of it at this
+// position is drawn.
 (function () {
     'use strict';
 
@@ -32,7 +34,7 @@
         var waitingFor = null;  // the pictures the view waits for, once placed
         var waitOver = false;
         // A page without the findings' script has no panel to wait for.
-        var findingsIn = !window.ravikFindingsShown;
+        var findingsIn = !placement.awaitFindings || !window.ravikFindingsShown;
         if (!findingsIn) {
             window.ravikFindingsShown.then(function () {
                 findingsIn = true;
