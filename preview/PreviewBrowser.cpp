@@ -136,7 +136,7 @@ void TPreviewBrowser::Navigate(const QString& path, TShopVersion version)
 {
     const QUrl url = QUrl::fromLocalFile(path);
     emit NavigationRequested(url);
-    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view && !DrawsInSoftware() &&
+    if (deferred_ == TDeferred::None && !pending_.view && !shown_.view &&
         QGuiApplication::mouseButtons() != Qt::NoButton) {
         deferred_ = TDeferred::UntilRelease;
         deferredIn_ = window();

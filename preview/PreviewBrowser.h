@@ -28,13 +28,16 @@
 // still held and gives every later move to the control that was pressed, so the
 // page gets no pointer (no hover) until the next click. Made anew between the
 // two clicks of a double-click on the preview's tab, it loses the second click,
-// and the preview does not float. A first navigation asked for under a held
-// button (a click on the preview's tab) therefore starts once the button is up
-// and the time for a double-click has passed with no new press; or at once when
-// the preview floats to a window of its own, before that window is made, so
-// that it is made for the view and never anew. (A window made to draw through
-// OpenGL from the start would never be made anew either, but it makes every
-// start of the program about a quarter slower.)
+// and the preview does not float. Drawn either way, a first page started by the
+// first click of that double-click would load in the docked place and be moved
+// to the floating window half-way, and opens at the top of the page instead of
+// the user's module. A first navigation asked for under a held button (a click
+// on the preview's tab) therefore starts once the button is up and the time for
+// a double-click has passed with no new press; or at once when the preview
+// floats to a window of its own, before that window is made, so that it is made
+// for the view and never anew. (A window made to draw through OpenGL from the
+// start would never be made anew either, but it makes every start of the
+// program about a quarter slower.)
 #include "PageTemplates.h"
 
 #include <QDeadlineTimer>
