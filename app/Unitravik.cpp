@@ -15,6 +15,7 @@
 #include "ScrollBar.h"
 #include "Shell.h"
 #include "Startup.h"
+#include "UserSettings.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -34,6 +35,9 @@
 #include <QTimer>
 
 namespace {
+// The customer's screen width the preview lays pages out at (0: the view's).
+constexpr const char* kScreenWidthKey = "preview/screenWidth";
+
 // A failing handler shows its message the way the application's default
 // handler does, and the window goes on. Catching here keeps the exception
 // from unwinding through Qt's own event code.
@@ -285,6 +289,7 @@ void Tfrmravik::CreateControls()
     frmPreview->setAttribute(Qt::WA_QuitOnClose, false);
     wb1 = Named(new TPreviewBrowser(frmPreview), "wb1");
     SetWidgetAlign(wb1, alClient);
+    wb1->SetScreenWidth(UserSettings().value(QLatin1String(kScreenWidthKey)).toInt());
     publishCheck_ = new TPublishChecker(this);
     vmpgcntrl1->DockControl(frmPreview);
     frmPreview->SetVisible(true);
@@ -365,6 +370,8 @@ void Tfrmravik::WireEvents()
     vmpgcntrl1->OnChange = [this](TObject*) { Run([&] { vmpgcntrl1Change(vmpgcntrl1); }); };
     vmpgcntrl2->OnClose = [this](TObject*, bool& allow) { Run([&] { vmpgcntrl2Close(vmpgcntrl2, allow); }); };
 
+    connect(wb1, &TPreviewBrowser::ScreenWidthChosen, this,
+            [](int width) { UserSettings().setValue(QLatin1String(kScreenWidthKey), width); });
     connect(publishCheck_, &TPublishChecker::Finished, this,
             [this](const QJsonObject& report) { wb1->Bridge().SetFindings(report); });
     connect(&wb1->Bridge(), &TPreviewBridge::FindingChosen, this,

@@ -4,11 +4,15 @@
 #include "PreviewBridge.h"
 #include "PreviewPage.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QQuickWindow>
 #include <QWebChannel>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEngineView>
 
 namespace {
@@ -19,6 +23,30 @@ constexpr int kPlaceAfterLoad = 500;
 constexpr int kDrawnAfter = 100;
 // How long a page taken off show may take to clear before it is dropped.
 constexpr int kClearTimeout = 3000;
+// How long a right-click waits for the page to say what is under it; a
+// page busy in its own script gets the menu without the page's items.
+constexpr int kHitTestTimeout = 300;
+// The engine shows pages at no less than a quarter of their size.
+constexpr qreal kMinimumZoom = 0.25;
+
+// A view whose context menu is the browser's.
+class TPreviewView : public QWebEngineView {
+public:
+    TPreviewView(QWidget* parent, std::function<void(QWebEngineView*, QPoint)> menu)
+        : QWebEngineView(parent), menu_(std::move(menu))
+    {
+    }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        event->accept();
+        menu_(this, event->pos());
+    }
+
+private:
+    std::function<void(QWebEngineView*, QPoint)> menu_;
+};
 }
 
 TPreviewBrowser::TPreviewBrowser(QWidget* parent)
@@ -83,14 +111,116 @@ void TPreviewBrowser::resizeEvent(QResizeEvent*)
         if (view)
             view->setGeometry(rect());
     }
+    ApplyZoom();
+}
+
+QList<int> TPreviewBrowser::ScreenWidths()
+{
+    // The widths most of a shop's customers see it at.
+    return {1920, 1440, 1366, 1280};
+}
+
+void TPreviewBrowser::SetScreenWidth(int cssPixels)
+{
+    screenWidth_ = std::max(cssPixels, 0);
+    ApplyZoom();
+}
+
+qreal TPreviewBrowser::ZoomFactor() const
+{
+    if (screenWidth_ <= 0 || width() <= 0 || width() >= screenWidth_)
+        return 1;
+    return std::max(kMinimumZoom, qreal(width()) / screenWidth_);
+}
+
+void TPreviewBrowser::ApplyZoom()
+{
+    const qreal zoom = ZoomFactor();
+    for (QWebEnginePage* page : {static_cast<QWebEnginePage*>(shown_.page), static_cast<QWebEnginePage*>(pending_.page)}) {
+        if (page && !qFuzzyCompare(page->zoomFactor(), zoom))
+            page->setZoomFactor(zoom);
+    }
 }
 
 QWebEngineView* TPreviewBrowser::CreateView()
 {
-    auto* view = new QWebEngineView(this);
+    auto* view = new TPreviewView(this, [this](QWebEngineView* self, QPoint at) { RequestContextMenu(self, at); });
     view->setGeometry(rect());
     view->hide();
     return view;
+}
+
+void TPreviewBrowser::RequestContextMenu(QWebEngineView* view, QPoint at)
+{
+    const int request = ++contextRequest_;
+    auto* page = qobject_cast<TPreviewPage*>(view->page());
+    if (!page || page != shown_.page) {
+        ShowContextMenu(view, at, {});
+        return;
+    }
+    // The page's answer or the time limit, whichever comes first.
+    auto answered = std::make_shared<bool>(false);
+    const QPointer<QWebEngineView> guard(view);
+    const auto answer = [this, guard, at, request, answered](const QVariant& hit) {
+        if (*answered || !guard || request != contextRequest_)
+            return;
+        *answered = true;
+        ShowContextMenu(guard, at, hit);
+    };
+    const qreal zoom = page->zoomFactor();
+    page->runJavaScript(QStringLiteral("typeof ravikHitTest === 'function' ? ravikHitTest(%1, %2) : null")
+                            .arg(at.x() / zoom)
+                            .arg(at.y() / zoom),
+                        PageScriptWorld, answer);
+    QTimer::singleShot(kHitTestTimeout, this, [answer] { answer(QVariant()); });
+}
+
+void TPreviewBrowser::ShowContextMenu(QWebEngineView* view, QPoint at, const QVariant& hit)
+{
+    delete contextMenu_;
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    contextMenu_ = menu;
+    if (contextMenuExtender_)
+        contextMenuExtender_(*menu, hit);
+    if (!menu->isEmpty())
+        menu->addSeparator();
+
+    QMenu* widths = menu->addMenu(QStringLiteral("屏幕宽度"));
+    auto* group = new QActionGroup(widths);
+    const auto addWidth = [&](const QString& caption, int width) {
+        QAction* item = widths->addAction(caption);
+        item->setCheckable(true);
+        item->setChecked(width == screenWidth_);
+        item->setActionGroup(group);
+        connect(item, &QAction::triggered, this, [this, width] {
+            SetScreenWidth(width);
+            emit ScreenWidthChosen(width);
+        });
+    };
+    addWidth(QStringLiteral("适应窗口"), 0);
+    for (int width : ScreenWidths())
+        addWidth(QString::number(width), width);
+
+    // Of the engine's own items only those that act on what was clicked:
+    // going back, reloading, saving or viewing the source of the cache page
+    // would lead away from the preview or into a window nothing closes.
+    QWebEnginePage* page = view->page();
+    const QWebEngineContextMenuRequest* request = view->lastContextMenuRequest();
+    if (page && request) {
+        menu->addSeparator();
+        const auto addEngineItem = [&](const QString& caption, QWebEnginePage::WebAction action) {
+            connect(menu->addAction(caption), &QAction::triggered, page, [page, action] { page->triggerAction(action); });
+        };
+        if (!request->selectedText().isEmpty())
+            addEngineItem(QStringLiteral("复制"), QWebEnginePage::Copy);
+        if (request->linkUrl().isValid())
+            addEngineItem(QStringLiteral("复制链接地址"), QWebEnginePage::CopyLinkToClipboard);
+        if (request->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage && request->mediaUrl().isValid())
+            addEngineItem(QStringLiteral("复制图片地址"), QWebEnginePage::CopyImageUrlToClipboard);
+        addEngineItem(QStringLiteral("全选"), QWebEnginePage::SelectAll);
+    }
+    menu->popup(view->mapToGlobal(at));
 }
 
 TPreviewPage* TPreviewBrowser::CreatePage()
@@ -116,8 +246,10 @@ TPreviewPage* TPreviewBrowser::CreatePage()
         if (showTimer_.remainingTime() > wait)
             showTimer_.start(wait);
     });
-    // Both come with a drawn frame.
-    const auto drawn = [this, page](QPointF at) {
+    // Both come with a drawn frame. The engine reports scrolling in the
+    // view's pixels; the page and its placement count CSS pixels.
+    const auto drawn = [this, page](QPointF scrolled) {
+        const QPointF at = scrolled / page->zoomFactor();
         Buffer& buffer = page == shown_.page ? shown_ : pending_;
         if (buffer.page != page)
             return;
@@ -171,6 +303,7 @@ void TPreviewBrowser::Load(const QUrl& url, TShopVersion version)
         pending_.view = CreateView();
     pending_ = {pending_.view, page, version};
     pending_.view->setPage(pending_.page);
+    ApplyZoom();
     if (shown_.view) {
         // Shown under the page on show, it renders before it comes up.
         pending_.view->stackUnder(shown_.view);
@@ -240,9 +373,13 @@ void TPreviewBrowser::ShowWhenDrawn()
             ShowPending();
         return;
     }
-    const QPointF at = pending_.page->scrollPosition();
+    // Scaled down, the view scrolls by its own whole pixels: a CSS
+    // position lands within one of them.
+    const qreal zoom = pending_.page->zoomFactor();
+    const QPointF at = pending_.page->scrollPosition() / zoom;
     const QPointF placedAt = pending_.position;
-    if (pending_.page->contentsSize().isEmpty() || qAbs(at.x() - placedAt.x()) >= 1 || qAbs(at.y() - placedAt.y()) >= 1)
+    const qreal near = std::max<qreal>(1, 1 / zoom);
+    if (pending_.page->contentsSize().isEmpty() || qAbs(at.x() - placedAt.x()) >= near || qAbs(at.y() - placedAt.y()) >= near)
         return;
     // The page reports its frame at the placed position a little before the
     // view draws it. The view's render widget draws in its timer events, and

@@ -20,6 +20,15 @@
 // kind changed, at the top of the user's module; any other where the user
 // left the page before it, across and down.
 //
+// Customers see a shop on screens wider than the pane. A chosen screen
+// width lays every page out at that many CSS pixels and shows it scaled
+// down to the view's width (the views' zoom factor), never up; the engine
+// maps scrolling, hover and clicks through the same scale.
+//
+// The context menu is the browser's own: what the page under the pointer
+// offers (through the extender), the screen width, and the few of the
+// engine's items that make sense for a page that is only a preview.
+//
 // Where views are drawn through OpenGL (with a GPU; without one they are drawn
 // in software and painted like any control), the first view also changes how
 // the window is drawn, and Qt makes the window's native window anew for it;
@@ -42,6 +51,7 @@
 
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -86,6 +96,27 @@ public:
     // sight, until then). Asked again each time, as the time may move on.
     void SetShowNotBefore(std::function<QDeadlineTimer()> when) { showNotBefore_ = std::move(when); }
 
+    // The customer's screen width pages are laid out at, in CSS pixels, or 0
+    // for the view's own width (the default). Applies to the page on show at
+    // once and to every page after it.
+    int ScreenWidth() const { return screenWidth_; }
+    void SetScreenWidth(int cssPixels);
+    // The widths the context menu offers, widest first.
+    static QList<int> ScreenWidths();
+    // The scale pages are shown at for the screen width: 1 where the view is
+    // as wide as the width or wider, else the view's share of it.
+    qreal ZoomFactor() const;
+
+    // Gives the context menu its first items, for what was right-clicked:
+    // `hit` is what the page's own `ravikHitTest(x, y)` (a page script of
+    // the editor's, in its script world) answered for the point, in CSS
+    // pixels of the viewport; null where the page defines none or did not
+    // answer in time.
+    using TContextMenuExtender = std::function<void(QMenu& menu, const QVariant& hit)>;
+    void SetContextMenuExtender(TContextMenuExtender extender) { contextMenuExtender_ = std::move(extender); }
+    // The context menu on show, for tests; nullptr when none is.
+    QMenu* ContextMenu() const { return contextMenu_; }
+
 signals:
     void NavigationRequested(const QUrl& url);
     // The latest navigation's page is now the one on show.
@@ -93,6 +124,8 @@ signals:
     // The latest navigation's page has finished loading (it may show
     // before, once placed).
     void PageLoaded(bool ok);
+    // The user chose a screen width in the context menu.
+    void ScreenWidthChosen(int cssPixels);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -131,6 +164,10 @@ private:
     void StartDeferred();
     // Tells the page on show where a pointer resting over it is.
     void PointAtRestingPointer();
+    void ApplyZoom();
+    // Asks the page what is at `at` (view coordinates), then shows the menu.
+    void RequestContextMenu(QWebEngineView* view, QPoint at);
+    void ShowContextMenu(QWebEngineView* view, QPoint at, const QVariant& hit);
 
     TPreviewBridge* bridge_;
     QWebChannel* channel_;
@@ -154,4 +191,8 @@ private:
     QUrl deferredUrl_;
     TShopVersion deferredVersion_ = TShopVersion::Professional;
     std::function<QDeadlineTimer()> showNotBefore_;
+    int screenWidth_ = 0;
+    TContextMenuExtender contextMenuExtender_;
+    int contextRequest_ = 0;   // the latest right-click's; older answers are dropped
+    QPointer<QMenu> contextMenu_;
 };

@@ -36,6 +36,8 @@ SECTIONS = [
      "the pictures. The bare view loads the same finished file in the same profile.",
      [("local preview until shown and loaded, against a bare view's load", "preview:preview round trip", "preview:bare view load"),
       ("local preview until shown and placed", "preview:preview until shown and placed", "preview:bare view load"),
+      ("laid out for a 1920-pixel screen and scaled into the pane, against the pane's width",
+       "preview:preview at a 1920-pixel screen, until shown", "preview:preview at the pane's width, until shown"),
       ("compose and write from the window against the plain functions",
        "preview:compose and write from the window", "preview:compose, encode and write alone"),
       ("compose and write with a character GBK lacks", "preview:the same with a character GBK lacks",

@@ -6,6 +6,7 @@
 #include "Shell.h"
 #include "TestMain.h"
 #include "Unitravik.h"
+#include "UserSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -339,6 +340,20 @@ private slots:
         QCOMPARE(dir.CachePage(), Expected(TShopVersion::Tmall, QStringLiteral("<img src=\"http://img.example.com/a.jpg\">")));
         QVERIFY(!w.wb1->View());   // the embedded browser is not involved
         QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // The screen width chosen in the preview's menu is the next run's too.
+    void screenWidthChoiceOutlivesTheWindow()
+    {
+        UserSettings().remove(QStringLiteral("preview/screenWidth"));
+        {
+            Tfrmravik w;
+            QCOMPARE(w.wb1->ScreenWidth(), 0);
+            emit w.wb1->ScreenWidthChosen(1440);
+        }
+        Tfrmravik again;
+        QCOMPARE(again.wb1->ScreenWidth(), 1440);
+        UserSettings().remove(QStringLiteral("preview/screenWidth"));
     }
 
     void coveredButtonsAnswerTheKeyboard()

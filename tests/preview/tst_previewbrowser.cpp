@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QMap>
@@ -392,6 +393,74 @@ private slots:
         QVERIFY(notBefore.hasExpired());
         QVERIFY(asked >= 2);
         QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null")).toBool(), true);
+    }
+
+    // A chosen screen width lays the page out at that many CSS pixels and
+    // shows it scaled down to the view; clicks land where they are drawn,
+    // and the width holds for the pages after. The menu that chooses it
+    // comes after the page's own items, which learn the point clicked in
+    // the page's pixels.
+    void screenWidthScalesThePageDownToTheView()
+    {
+        QWebEngineScript probe;
+        probe.setWorldId(PageScriptWorld);
+        probe.setInjectionPoint(QWebEngineScript::DocumentReady);
+        probe.setSourceCode(QStringLiteral("window.ravikHitTest = function (x, y) { return [x, y]; };"));
+        QWebEngineScriptCollection& everyPage = *QWebEngineProfile::defaultProfile()->scripts();
+        everyPage.insert(probe);
+        TPreviewBrowser browser;
+        QVariant hit;
+        browser.SetContextMenuExtender([&](QMenu& menu, const QVariant& at) {
+            hit = at;
+            menu.addAction(QStringLiteral("page item"));
+        });
+        QSignalSpy chosen(&browser, &TPreviewBrowser::ScreenWidthChosen);
+        browser.resize(600, 400);
+        browser.show();
+        const QString fragment = QStringLiteral(
+            "<div style=\"position:fixed;left:960px;top:0;width:960px;height:100px;background:#00f;z-index:9\""
+            " onclick=\"document.title = 'x' + event.clientX\"></div>");
+        QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
+        const auto openMenu = [&] {
+            QTest::mouseClick(browser.View()->focusProxy(), Qt::RightButton, {}, QPoint(300, 200));
+            return QTest::qWaitFor([&] { return browser.ContextMenu() && browser.ContextMenu()->isVisible(); }, kTimeout);
+        };
+        QVERIFY(openMenu());
+        QStringList items;
+        for (QAction* item : browser.ContextMenu()->actions())
+            items << item->text();
+        QCOMPARE(items.mid(0, 3), QStringList({QStringLiteral("page item"), QString(), QStringLiteral("屏幕宽度")}));
+        QVERIFY(!items.contains(QStringLiteral("后退")) && !items.contains(QStringLiteral("Back")));
+        QCOMPARE(hit.toList(), QVariantList({300, 200}));
+        const QList<QAction*> widths = browser.ContextMenu()->actions().at(2)->menu()->actions();
+        QStringList captions;
+        for (QAction* item : widths)
+            captions << item->text() + (item->isChecked() ? QStringLiteral("*") : QString());
+        QCOMPARE(captions, QStringList({QStringLiteral("适应窗口*"), QStringLiteral("1920"), QStringLiteral("1440"),
+                                        QStringLiteral("1366"), QStringLiteral("1280")}));
+        widths.at(1)->trigger();
+        browser.ContextMenu()->close();
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first().first().toInt(), 1920);
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1920, kTimeout);
+
+        QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
+        QCOMPARE(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1920);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.grab().toImage().pixel(302, 20) == qRgb(0, 0, 255), kTimeout);
+        QVERIFY(browser.grab().toImage().pixel(297, 20) != qRgb(0, 0, 255));
+        QTest::mouseClick(browser.View()->focusProxy(), Qt::LeftButton, {}, QPoint(450, 20));
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("x1440"), kTimeout);
+        QVERIFY(openMenu());
+        QCOMPARE(hit.toList(), QVariantList({960, 640}));
+        QVERIFY(browser.ContextMenu()->actions().at(2)->menu()->actions().at(1)->isChecked());
+        browser.ContextMenu()->close();
+        everyPage.remove(probe);
+
+        // A view at least as wide as the width shows the page at its size.
+        browser.resize(1000, 400);
+        browser.SetScreenWidth(800);
+        QCOMPARE(browser.ZoomFactor(), 1.0);
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1000, kTimeout);
     }
 
     void hungPagesGiveWayToTheNextPreview()
