@@ -2,10 +2,13 @@
 
 #include "AsciiText.h"
 #include "GumboTree.h"
+#include "InlineStyle.h"
 #include "PageBytes.h"
-#include "StyleWidth.h"
+#include "WidgetConfigReader.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -13,6 +16,13 @@ namespace {
 using Bytes = std::string_view;
 
 constexpr unsigned kCopyFlags = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT | GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
+constexpr size_t kNowhere = std::string_view::npos;
+
+// The storefront runtime's hooks: the class that makes an element a widget,
+// and the attributes that say which widget and with what options.
+constexpr Bytes kWidgetClass = "J_TWidget";
+constexpr Bytes kWidgetType = "data-widget-type";
+constexpr Bytes kWidgetConfig = "data-widget-config";
 
 std::string LowerAscii(Bytes text)
 {
@@ -35,6 +45,56 @@ bool Contains(const std::vector<std::string>& list, Bytes item)
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
+// Calls `take` with each name of a class attribute's value, and its offset.
+template <class Take>
+void ForEachClass(Bytes value, Take&& take)
+{
+    size_t i = 0;
+    while (i < value.size()) {
+        while (i < value.size() && IsHtmlSpace(value[i]))
+            ++i;
+        size_t j = i;
+        while (j < value.size() && !IsHtmlSpace(value[j]))
+            ++j;
+        if (j > i)
+            take(value.substr(i, j - i), i);
+        i = j;
+    }
+}
+
+bool HasClass(const GumboAttribute* classes, const std::vector<std::string>& names)
+{
+    if (!classes || names.empty())
+        return false;
+    bool found = false;
+    ForEachClass(Bytes(classes->value), [&](Bytes name, size_t) { found = found || Contains(names, name); });
+    return found;
+}
+
+bool HasClass(const GumboAttribute* classes, Bytes name)
+{
+    bool found = false;
+    if (classes)
+        ForEachClass(Bytes(classes->value), [&](Bytes c, size_t) { found = found || c == name; });
+    return found;
+}
+
+// The bytes of the UTF-8 character that starts with `lead`.
+size_t CharacterBytes(char lead)
+{
+    const auto c = static_cast<unsigned char>(lead);
+    return c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+}
+
+// The byte offset in UTF-8 text of a position counted in UTF-16 units.
+size_t Utf8Offset(Bytes text, qsizetype units)
+{
+    size_t i = 0;
+    for (; i < text.size() && units > 0; i += CharacterBytes(text[i]))
+        units -= CharacterBytes(text[i]) == 4 ? 2 : 1;
+    return std::min(i, text.size());
+}
+
 QString FromBytes(Bytes text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -49,14 +109,36 @@ struct TCompiledRule {
     std::vector<std::string> Exceptions;
     int Limit = 0;   // Width: the column width of the storefront checked
     // Element: the names gumbo knows, by its number for them; the others
-    // are compared by name.
+    // are compared by name. Width: the elements whose width attribute is read.
     std::vector<GumboTag> Tags;
+    // Width: what is read and what leaves the column, and for each element
+    // whether it is in the column's flow (kInFlow), out of it or clipped
+    // where the column cannot see it (kOutOfFlow), or inside an over-wide
+    // block: then the block's finding.
+    bool Width = false;
+    bool MinWidth = false;
+    bool MaxWidth = false;
+    bool AnyWidthAttribute = false;
+    std::vector<std::string> OutOfFlowClasses;
+    std::vector<std::string> OverlayWidgets;
+    std::vector<int> Blocks;
 };
+
+constexpr int kInFlow = -1;
+constexpr int kOutOfFlow = -2;
 
 // An element as the walk meets it, in document order.
 struct TVisited {
     const GumboNode* Node;
     int Ordinal;   // among the displayed page's elements; -1 when it is not one
+    int Parent;    // the index of its parent element in the walk; -1 for the root
+};
+
+// A widget of the code, as the walk meets it.
+struct TWidget {
+    size_t Index;   // in the walk
+    const GumboAttribute* Type;
+    const GumboAttribute* Config;
 };
 
 // Where one finding's text lies, in bytes of the page, before it is mapped
@@ -70,6 +152,10 @@ struct TPendingFinding {
     QString Attribute;
     QString Name;    // the class name, for {class}
     QString Width;   // {width}
+    QString Type;    // {type}
+    QString Option;  // {option}
+    QString Error;   // {error}
+    int Nested = 0;  // Width: the over-wide elements inside the block
 };
 
 class TChecker {
@@ -88,6 +174,15 @@ public:
                 compiled.Limit = rule.MaxWidth.value(input.Storefront, 0);
                 if (compiled.Limit <= 0)
                     continue;   // no column width known for this storefront
+                compiled.Width = rule.WidthStyles.contains(QLatin1String("width"));
+                compiled.MinWidth = rule.WidthStyles.contains(QLatin1String("min-width"));
+                compiled.MaxWidth = rule.WidthStyles.contains(QLatin1String("max-width"));
+                compiled.AnyWidthAttribute = rule.WidthAttributeElements.isEmpty();
+                compiled.Names = Utf8List(rule.WidthAttributeElements);
+                for (const std::string& name : compiled.Names)
+                    compiled.Tags.push_back(gumbo_tag_enum(name.c_str()));
+                compiled.OutOfFlowClasses = Utf8List(rule.OutOfFlowClasses);
+                compiled.OverlayWidgets = Utf8List(rule.OverlayWidgets);
             }
             rules_.push_back(std::move(compiled));
         }
@@ -111,8 +206,13 @@ public:
             if (c)
                 report.RegionClass = QString::fromUtf8(c->value);
         }
-        for (const TVisited& visited : elements)
-            CheckElement(visited);
+        for (TCompiledRule& rule : rules_) {
+            if (rule.Rule->Match == TPublishRule::TMatch::Width)
+                rule.Blocks.assign(elements.size(), kInFlow);
+        }
+        for (size_t i = 0; i < elements.size(); ++i)
+            CheckElement(elements, i);
+        CheckWidgets(elements);
         report.Findings = Finish();
         return report;
     }
@@ -127,18 +227,25 @@ private:
     // has no element for them.
     static std::vector<TVisited> Walk(const GumboNode* document)
     {
+        struct TOpen {
+            const GumboNode* Node;
+            bool Displayed;
+            int Parent;
+        };
         std::vector<TVisited> out;
-        std::vector<std::pair<const GumboNode*, bool>> stack{{document, true}};
+        std::vector<TOpen> stack{{document, true, -1}};
         int ordinal = 0;
         while (!stack.empty()) {
-            const auto [node, displayed] = stack.back();
+            const auto [node, displayed, parent] = stack.back();
             stack.pop_back();
             const GumboVector* children = nullptr;
             bool childrenDisplayed = displayed;
+            int childrenParent = parent;
             if (node->type == GUMBO_NODE_DOCUMENT) {
                 children = &node->v.document.children;
             } else if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
-                out.push_back({node, displayed ? ordinal++ : -1});
+                childrenParent = static_cast<int>(out.size());
+                out.push_back({node, displayed ? ordinal++ : -1, parent});
                 children = &node->v.element.children;
                 if (node->type == GUMBO_NODE_TEMPLATE ||
                     (node->v.element.tag == GUMBO_TAG_NOSCRIPT && node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML))
@@ -147,7 +254,7 @@ private:
             if (!children)
                 continue;
             for (unsigned i = children->length; i-- > 0;)
-                stack.push_back({static_cast<const GumboNode*>(children->data[i]), childrenDisplayed});
+                stack.push_back({static_cast<const GumboNode*>(children->data[i]), childrenDisplayed, childrenParent});
         }
         return out;
     }
@@ -222,35 +329,120 @@ private:
         return {a.name_start.offset, HasValue(a) ? a.value_end.offset : a.name_end.offset};
     }
 
-    // Where the decoded value's bytes lie in the page, or npos when the value
-    // as written differs from it (character references, line breaks), so
-    // that a part of the value cannot be placed exactly.
-    size_t ValueStart(const GumboAttribute& a) const
-    {
-        if (!HasValue(a))
-            return std::string_view::npos;
-        Bytes written(a.original_value.data, a.original_value.length);
-        if (!written.empty() && (written.front() == '"' || written.front() == '\'')) {
-            const char quote = written.front();
-            written.remove_prefix(1);
-            if (!written.empty() && written.back() == quote)
-                written.remove_suffix(1);
+    // Maps byte offsets in an attribute's decoded value onto the page,
+    // walking the value as written alongside: a line break written CR LF or
+    // CR is LF once decoded, NUL is U+FFFD, and a character reference
+    // ("&quot;") is one character. Offsets are asked in increasing order;
+    // one that cannot be placed (inside a reference, or after a reference
+    // that decodes to more than one character) is kNowhere.
+    class TValueMap {
+    public:
+        TValueMap(const TChecker& checker, const GumboAttribute& a) : decoded_(a.value)
+        {
+            if (!HasValue(a))
+                return;
+            written_ = Bytes(a.original_value.data, a.original_value.length);
+            if (!written_.empty() && (written_.front() == '"' || written_.front() == '\'')) {
+                const char quote = written_.front();
+                written_.remove_prefix(1);
+                if (!written_.empty() && written_.back() == quote)
+                    written_.remove_suffix(1);
+            }
+            start_ = checker.Offset(written_.data());
+            same_ = written_ == decoded_;
         }
-        return written == Bytes(a.value) ? Offset(written.data()) : std::string_view::npos;
+
+        size_t At(size_t decoded)
+        {
+            if (start_ == kNowhere || decoded > decoded_.size())
+                return kNowhere;
+            if (same_)
+                return start_ + decoded;
+            if (decoded < j_) {
+                i_ = 0;
+                j_ = 0;
+            }
+            while (j_ < decoded) {
+                if (i_ >= written_.size())
+                    return kNowhere;
+                const char w = written_[i_];
+                const char d = decoded_[j_];
+                const size_t reference = w == '&' ? ReferenceLength(i_) : 0;
+                if (reference > 0 && (d != '&' || IsAmpersand(written_.substr(i_, reference)))) {
+                    i_ += reference;
+                    j_ += CharacterBytes(d);
+                } else if (w == d) {
+                    ++i_;
+                    ++j_;
+                } else if (w == '\r' && d == '\n') {
+                    i_ += i_ + 1 < written_.size() && written_[i_ + 1] == '\n' ? 2 : 1;
+                    ++j_;
+                } else if (w == '\0' && decoded_.substr(j_, 3) == "\xEF\xBF\xBD") {
+                    ++i_;
+                    j_ += 3;
+                } else {
+                    return kNowhere;
+                }
+            }
+            return j_ == decoded ? start_ + i_ : kNowhere;
+        }
+
+    private:
+        // The length of a character reference "&name;" or "&#123;" at `at`,
+        // or 0.
+        size_t ReferenceLength(size_t at) const
+        {
+            size_t end = at + 1;
+            while (end < written_.size() && end < at + 40 &&
+                   ((written_[end] >= 'a' && written_[end] <= 'z') || (written_[end] >= 'A' && written_[end] <= 'Z') ||
+                    (written_[end] >= '0' && written_[end] <= '9') || written_[end] == '#'))
+                ++end;
+            return end > at + 1 && end < written_.size() && written_[end] == ';' ? end + 1 - at : 0;
+        }
+        static bool IsAmpersand(Bytes reference)
+        {
+            const std::string lower = LowerAscii(reference);
+            return lower == "&amp;" || lower == "&#38;" || lower == "&#x26;";
+        }
+
+        Bytes decoded_;
+        Bytes written_;
+        size_t start_ = kNowhere;
+        bool same_ = false;
+        size_t i_ = 0;   // walked so far in the written value
+        size_t j_ = 0;   // and in the decoded one
+    };
+
+    // The part [begin, end) of an attribute's decoded value in the page;
+    // the whole attribute when the part cannot be placed.
+    std::pair<size_t, size_t> ValueSpan(TValueMap& map, const GumboAttribute& a, size_t begin, size_t end) const
+    {
+        const size_t from = map.At(begin);
+        const size_t to = from == kNowhere ? kNowhere : map.At(end);
+        if (to == kNowhere)
+            return AttributeSpan(a);
+        return {from, to};
     }
 
-    void Add(const TCompiledRule& rule, size_t begin, size_t end, const TVisited& element, Bytes attribute = {},
-             QString name = {}, QString width = {})
+    TPendingFinding& Add(const TCompiledRule& rule, size_t begin, size_t end, const TVisited& element,
+                         Bytes attribute = {}, QString name = {}, QString width = {})
     {
         const int k = element.Ordinal >= 0 && regionOrdinal_ >= 0 && InCode(element.Node->v.element.start_pos.offset)
                           ? element.Ordinal - regionOrdinal_
                           : 0;
         pending_.push_back({&rule, begin, std::min(end, page_.CodeEnd()), std::max(k, 0), TagName(element.Node),
                             FromBytes(attribute), std::move(name), std::move(width)});
+        return pending_.back();
     }
 
-    void CheckElement(const TVisited& visited)
+    void CheckElement(const std::vector<TVisited>& elements, size_t index)
     {
+        const TVisited& visited = elements[index];
+        // An element is where its parent is, until it says otherwise.
+        for (TCompiledRule& rule : rules_) {
+            if (!rule.Blocks.empty() && visited.Parent >= 0)
+                rule.Blocks[index] = rule.Blocks[static_cast<size_t>(visited.Parent)];
+        }
         const GumboNode* node = visited.Node;
         if (IsCopy(node))
             return;   // the same start tag was checked on the element it copies
@@ -269,6 +461,9 @@ private:
         }
         const GumboAttribute* style = nullptr;
         const GumboAttribute* width = nullptr;
+        const GumboAttribute* classes = nullptr;
+        const GumboAttribute* widgetType = nullptr;
+        const GumboAttribute* widgetConfig = nullptr;
         for (unsigned i = 0; i < e.attributes.length; ++i) {
             const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
             if (!InCode(a->name_start.offset))
@@ -278,12 +473,30 @@ private:
                 style = a;
             else if (name == "width")
                 width = a;
+            else if (name == "class")
+                classes = a;
+            else if (name == kWidgetType)
+                widgetType = a;
+            else if (name == kWidgetConfig)
+                widgetConfig = a;
             CheckAttribute(visited, *a, name);
         }
         if (e.original_tag.length > 0 && InCode(e.start_pos.offset)) {
-            for (const TCompiledRule& rule : rules_) {
-                if (rule.Rule->Match == TPublishRule::TMatch::Width)
-                    CheckWidth(rule, visited, style, width);
+            const bool widget = HasClass(classes, kWidgetClass);
+            if (widget)
+                widgets_.push_back({index, widgetType, widgetConfig});
+            TInlineStyle declared;
+            bool styleRead = false;
+            for (TCompiledRule& rule : rules_) {
+                if (rule.Rule->Match != TPublishRule::TMatch::Width || rule.Blocks[index] == kOutOfFlow)
+                    continue;
+                if (style && !styleRead) {
+                    declared = ReadInlineStyle(style->value);
+                    styleRead = true;
+                }
+                const bool leaves = declared.OutOfFlow || HasClass(classes, rule.OutOfFlowClasses) ||
+                                    (widget && widgetType && Contains(rule.OverlayWidgets, Bytes(widgetType->value)));
+                CheckWidth(rule, index, visited, declared, style, width, leaves);
             }
         }
     }
@@ -341,59 +554,310 @@ private:
 
     void CheckClasses(const TCompiledRule& rule, const TVisited& element, const GumboAttribute& a)
     {
-        const Bytes value(a.value);
-        const size_t start = ValueStart(a);
-        const auto [begin, end] = AttributeSpan(a);
-        size_t i = 0;
-        while (i < value.size()) {
-            while (i < value.size() && IsHtmlSpace(value[i]))
-                ++i;
-            size_t j = i;
-            while (j < value.size() && !IsHtmlSpace(value[j]))
-                ++j;
-            const Bytes name = value.substr(i, j - i);
-            if (!name.empty() && !Contains(rule.Exceptions, name)) {
-                for (const std::string& prefix : rule.Names) {
-                    if (name.substr(0, prefix.size()) == prefix) {
-                        if (start != std::string_view::npos)
-                            Add(rule, start + i, start + j, element, "class", FromBytes(name));
-                        else
-                            Add(rule, begin, end, element, "class", FromBytes(name));
-                        break;
-                    }
+        TValueMap map(*this, a);
+        ForEachClass(Bytes(a.value), [&](Bytes name, size_t at) {
+            if (Contains(rule.Exceptions, name))
+                return;
+            for (const std::string& prefix : rule.Names) {
+                if (name.substr(0, prefix.size()) == prefix) {
+                    const auto [begin, end] = ValueSpan(map, a, at, at + name.size());
+                    Add(rule, begin, end, element, "class", FromBytes(name));
+                    break;
                 }
             }
-            i = j;
+        });
+    }
+
+    // How wide the element is set, as the browser reads it: an inline
+    // style's width wins over the width attribute (of the elements that
+    // have one), a max-width narrows it and a min-width widens it. Pixels,
+    // or -1 when it follows its container or its content; `bounded` when
+    // it is sure to be no wider than its container.
+    struct TMeasure {
+        double Pixels = -1;
+        bool Bounded = false;
+        const TStyleLength* From = nullptr;   // the declaration that decides, or the attribute's value
+        bool FromAttribute = false;
+    };
+
+    static TMeasure Measure(const TCompiledRule& rule, const TInlineStyle& style, const TStyleLength& attribute)
+    {
+        TMeasure m;
+        const auto take = [&](const TStyleLength& length, bool fromAttribute) {
+            m.Pixels = length.Pixels;
+            m.From = &length;
+            m.FromAttribute = fromAttribute;
+        };
+        if (rule.Width && style.Width.Found) {
+            if (style.Width.Pixels >= 0)
+                take(style.Width, false);
+            m.Bounded = style.Width.Percent >= 0 && style.Width.Percent <= 100;
+        } else if (attribute.Found) {
+            if (attribute.Pixels >= 0)
+                take(attribute, true);
+            m.Bounded = attribute.Percent >= 0 && attribute.Percent <= 100;
+        }
+        if (rule.MaxWidth && style.MaxWidth.Found) {
+            if (style.MaxWidth.Percent >= 0 && style.MaxWidth.Percent <= 100) {
+                m = TMeasure{-1, true};
+            } else if (style.MaxWidth.Pixels >= 0 && (m.Pixels < 0 || style.MaxWidth.Pixels < m.Pixels)) {
+                if (m.Pixels >= 0)
+                    take(style.MaxWidth, false);
+                m.Bounded = true;
+            }
+        }
+        if (rule.MinWidth && style.MinWidth.Pixels > std::max(m.Pixels, 0.0)) {
+            take(style.MinWidth, false);
+            m.Bounded = false;
+        }
+        if (m.Pixels >= 0)
+            m.Bounded = m.Pixels <= rule.Limit;
+        return m;
+    }
+
+    // Block boxes in the flow are as wide as their container unless told
+    // otherwise.
+    static bool IsBlock(const GumboNode* node)
+    {
+        switch (node->v.element.tag) {
+        case GUMBO_TAG_DIV: case GUMBO_TAG_P: case GUMBO_TAG_UL: case GUMBO_TAG_OL: case GUMBO_TAG_LI:
+        case GUMBO_TAG_DL: case GUMBO_TAG_DT: case GUMBO_TAG_DD: case GUMBO_TAG_H1: case GUMBO_TAG_H2:
+        case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5: case GUMBO_TAG_H6: case GUMBO_TAG_SECTION:
+        case GUMBO_TAG_ARTICLE: case GUMBO_TAG_HEADER: case GUMBO_TAG_FOOTER: case GUMBO_TAG_NAV:
+        case GUMBO_TAG_ASIDE: case GUMBO_TAG_MAIN: case GUMBO_TAG_BLOCKQUOTE: case GUMBO_TAG_CENTER:
+        case GUMBO_TAG_FIGURE: case GUMBO_TAG_FORM: case GUMBO_TAG_ADDRESS: case GUMBO_TAG_PRE:
+            return node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
+        default:
+            return false;
         }
     }
 
-    // How wide the element is set: an inline style width wins over the
-    // width attribute, as in the browser.
-    void CheckWidth(const TCompiledRule& rule, const TVisited& element, const GumboAttribute* style,
-                    const GumboAttribute* width)
+    // One finding per over-wide block: what is nested in it only counts.
+    // Nothing out of the column's flow is measured, nor anything a block
+    // within the column clips.
+    void CheckWidth(TCompiledRule& rule, size_t index, const TVisited& element, const TInlineStyle& style,
+                    const GumboAttribute* styleAttribute, const GumboAttribute* widthAttribute, bool leaves)
     {
-        if (style) {
-            const TStyleWidth declared = StyleWidth(style->value);
-            if (declared.Found) {
-                if (declared.Pixels > rule.Limit) {
-                    const size_t start = ValueStart(*style);
-                    const auto [begin, end] = AttributeSpan(*style);
-                    if (start != std::string_view::npos)
-                        Add(rule, start + declared.Begin, start + declared.End, element, "style", {},
-                            declared.Written);
-                    else
-                        Add(rule, begin, end, element, "style", {}, declared.Written);
-                }
+        int& block = rule.Blocks[index];
+        if (leaves) {
+            block = kOutOfFlow;
+            return;
+        }
+        const GumboNode* node = element.Node;
+        TStyleLength attribute;
+        if (widthAttribute && (rule.AnyWidthAttribute || IsElementOf(rule, node)))
+            attribute = AttributeWidth(widthAttribute->value);
+        const TMeasure m = Measure(rule, style, attribute);
+        if (m.Pixels > rule.Limit) {
+            if (block >= 0) {
+                ++pending_[static_cast<size_t>(block)].Nested;
                 return;
             }
+            std::pair<size_t, size_t> span;
+            if (m.FromAttribute) {
+                span = AttributeSpan(*widthAttribute);
+            } else {
+                TValueMap map(*this, *styleAttribute);
+                span = ValueSpan(map, *styleAttribute, m.From->Begin, m.From->End);
+            }
+            Add(rule, span.first, span.second, element, m.FromAttribute ? "width" : "style", {}, m.From->Written);
+            block = static_cast<int>(pending_.size() - 1);
+            return;
         }
-        if (width) {
-            const TStyleWidth attribute = AttributeWidth(width->value);
-            if (attribute.Found && attribute.Pixels > rule.Limit) {
-                const auto [begin, end] = AttributeSpan(*width);
-                Add(rule, begin, end, element, "width", {}, attribute.Written);
+        const bool bounded = m.Bounded || (m.Pixels < 0 && !(rule.Width && style.Width.Found) && !attribute.Found &&
+                                           IsBlock(node) && !style.Floats && !style.WidthFromContent);
+        if (block == kInFlow && style.Clips && bounded)
+            block = kOutOfFlow;
+    }
+
+    // What of a widget the storefront cannot run: a type it does not know,
+    // options it cannot read, classes its options name that nothing has.
+    void CheckWidgets(const std::vector<TVisited>& elements)
+    {
+        struct TClassQuery {
+            const TCompiledRule* Rule;
+            const TWidget* Widget;
+            std::string Class;
+            QString Option;
+            std::pair<size_t, size_t> Span;
+            bool InModule;
+        };
+        std::vector<TClassQuery> queries;
+        for (const TWidget& widget : widgets_) {
+            const TVisited& element = elements[widget.Index];
+            const Bytes type = widget.Type ? Bytes(widget.Type->value) : Bytes();
+            bool wantsConfig = false;
+            for (const TCompiledRule& rule : rules_) {
+                const TPublishRule& r = *rule.Rule;
+                if (r.Match == TPublishRule::TMatch::WidgetType && widget.Type && !Contains(rule.Names, type)) {
+                    const auto [begin, end] = AttributeSpan(*widget.Type);
+                    Add(rule, begin, end, element, kWidgetType).Type = FromBytes(type);
+                }
+                wantsConfig = wantsConfig || r.Match == TPublishRule::TMatch::WidgetConfig ||
+                              (r.Match == TPublishRule::TMatch::WidgetClass && r.ClassOptions.contains(FromBytes(type)));
+            }
+            if (!widget.Config || !wantsConfig)
+                continue;
+            const GumboAttribute& a = *widget.Config;
+            const Bytes text(a.value);
+            const TWidgetConfig config = configs_.Read(FromBytes(text));
+            TValueMap map(*this, a);
+            if (config.State == TWidgetConfig::TState::Unreadable) {
+                const size_t at = Utf8Offset(text, config.Position);
+                std::pair<size_t, size_t> span;
+                if (at < text.size()) {
+                    span = ValueSpan(map, a, at, at + CharacterBytes(text[at]));
+                } else {
+                    // The text ran out: the place is its end, and the quote
+                    // that ended it too soon.
+                    span = {map.At(at), a.value_end.offset};
+                    if (span.first == kNowhere)
+                        span = AttributeSpan(a);
+                    else if (span.first == span.second && at > 0)
+                        span.first = ValueSpan(map, a, at - 1, at).first;
+                }
+                for (const TCompiledRule& rule : rules_) {
+                    if (rule.Rule->Match == TPublishRule::TMatch::WidgetConfig)
+                        Add(rule, span.first, span.second, element, kWidgetConfig).Error = config.Error;
+                }
+            }
+            if (config.State != TWidgetConfig::TState::Read)
+                continue;
+            for (const TCompiledRule& rule : rules_) {
+                const TPublishRule& r = *rule.Rule;
+                if (r.Match != TPublishRule::TMatch::WidgetClass)
+                    continue;
+                const bool inModule = r.LookInModule.contains(FromBytes(type));
+                for (const QString& path : r.ClassOptions.value(FromBytes(type))) {
+                    for (const auto& [option, value] : Options(config.Value, path)) {
+                        const std::string name = ClassOf(value);
+                        if (name.empty())
+                            continue;
+                        const size_t found = FindOption(text, option, value.toStdString());
+                        const auto span = found == kNowhere
+                                              ? AttributeSpan(a)
+                                              : ValueSpan(map, a, found, found + value.toUtf8().size());
+                        queries.push_back({&rule, &widget, name, option, span, inModule});
+                    }
+                }
             }
         }
+        if (queries.empty())
+            return;
+
+        // Where each class asked for is, as indexes into the walk (in order);
+        // and where each element's descendants end.
+        std::map<std::string, std::vector<size_t>, std::less<>> where;
+        for (const TClassQuery& q : queries)
+            where[q.Class];
+        std::vector<size_t> end(elements.size());
+        for (size_t i = 0; i < elements.size(); ++i)
+            end[i] = i + 1;
+        for (size_t i = elements.size(); i-- > 0;) {
+            if (elements[i].Parent >= 0) {
+                size_t& parentEnd = end[static_cast<size_t>(elements[i].Parent)];
+                parentEnd = std::max(parentEnd, end[i]);
+            }
+            const GumboElement& e = elements[i].Node->v.element;
+            if (elements[i].Ordinal < 0 || !InCode(e.start_pos.offset))
+                continue;
+            const GumboAttribute* classes = gumbo_get_attribute(&e.attributes, "class");
+            if (!classes)
+                continue;
+            ForEachClass(Bytes(classes->value), [&](Bytes name, size_t) {
+                const auto it = where.find(name);
+                if (it != where.end() && (it->second.empty() || it->second.back() != i))
+                    it->second.push_back(i);
+            });
+        }
+        for (auto& [name, list] : where)
+            std::reverse(list.begin(), list.end());
+        for (const TClassQuery& q : queries) {
+            const std::vector<size_t>& list = where[q.Class];
+            const size_t widget = q.Widget->Index;
+            const auto inside = std::upper_bound(list.begin(), list.end(), widget);
+            if (q.InModule ? !list.empty() : inside != list.end() && *inside < end[widget])
+                continue;
+            TPendingFinding& f = Add(*q.Rule, q.Span.first, q.Span.second, elements[widget], kWidgetConfig,
+                                     FromBytes(q.Class));
+            f.Option = q.Option;
+        }
+    }
+
+    // The string values of an option path ("align.node"; "*" is any key),
+    // each with its full name.
+    static std::vector<std::pair<QString, QString>> Options(const QVariantMap& config, const QString& path)
+    {
+        std::vector<std::pair<QString, QVariant>> level{{QString(), config}};
+        for (const QString& key : path.split(u'.')) {
+            std::vector<std::pair<QString, QVariant>> next;
+            for (const auto& [name, value] : level) {
+                if (value.typeId() != QMetaType::QVariantMap)
+                    continue;
+                const QVariantMap map = value.toMap();
+                const QString prefix = name.isEmpty() ? QString() : name + u'.';
+                if (key == QLatin1String("*")) {
+                    for (auto it = map.begin(); it != map.end(); ++it)
+                        next.emplace_back(prefix + it.key(), it.value());
+                } else if (map.contains(key)) {
+                    next.emplace_back(prefix + key, map.value(key));
+                }
+            }
+            level = std::move(next);
+        }
+        std::vector<std::pair<QString, QString>> out;
+        for (const auto& [name, value] : level) {
+            if (value.typeId() == QMetaType::QString)
+                out.emplace_back(name, value.toString());
+        }
+        return out;
+    }
+
+    // The class an option names, as a name ("nav") or a selector of one
+    // class (".nav"); empty for anything else (several classes, other
+    // selectors), which is not judged.
+    static std::string ClassOf(const QString& value)
+    {
+        QString name = value.trimmed();
+        if (name.startsWith(u'.'))
+            name.remove(0, 1);
+        if (name.isEmpty())
+            return {};
+        for (const QChar c : name) {
+            if (c.isSpace() || QStringView(u".#[]:>+~*,()'\"\\").contains(c))
+                return {};
+        }
+        return name.toStdString();
+    }
+
+    // Where an option's value is written in a config's text: after each of
+    // its keys in turn, the value's own text. kNowhere when not found as
+    // written (escapes in the string).
+    static size_t FindOption(Bytes text, const QString& option, const std::string& value)
+    {
+        size_t at = 0;
+        for (const QString& key : option.split(u'.')) {
+            const std::string k = key.toStdString();
+            for (;; at += k.size()) {
+                at = text.find(k, at);
+                if (at == kNowhere)
+                    return kNowhere;
+                // A key, not a word in a value: a whole name, and a colon
+                // follows it.
+                if (at > 0 && (std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_' ||
+                               text[at - 1] == '$'))
+                    continue;
+                size_t after = at + k.size();
+                if (after < text.size() && (text[after] == '\'' || text[after] == '"'))
+                    ++after;
+                while (after < text.size() && IsHtmlSpace(text[after]))
+                    ++after;
+                if (after < text.size() && text[after] == ':')
+                    break;
+            }
+            at += k.size();
+        }
+        return text.find(value, at);
     }
 
     static QString Shorten(QString text, qsizetype most)
@@ -419,6 +883,11 @@ private:
         message.replace(QLatin1String("{class}"), Shorten(p.Name, 40));
         message.replace(QLatin1String("{width}"), Shorten(p.Width, 20));
         message.replace(QLatin1String("{limit}"), QString::number(p.Rule->Limit));
+        message.replace(QLatin1String("{type}"), Shorten(p.Type, 40));
+        message.replace(QLatin1String("{option}"), Shorten(p.Option, 40));
+        message.replace(QLatin1String("{error}"), Shorten(p.Error, 80));
+        if (p.Nested > 0 && !p.Rule->Rule->NestedMessage.isEmpty())
+            message += QString(p.Rule->Rule->NestedMessage).replace(QLatin1String("{count}"), QString::number(p.Nested));
         return message;
     }
 
@@ -475,6 +944,8 @@ private:
     TPageBytes page_;
     std::vector<TCompiledRule> rules_;
     std::vector<TPendingFinding> pending_;
+    std::vector<TWidget> widgets_;
+    TWidgetConfigReader configs_;
     int regionOrdinal_ = -1;
 };
 }

@@ -8,6 +8,9 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
+#include <initializer_list>
+#include <utility>
+
 static void InitPublishResources()
 {
     // The resources live in a static library: without this reference the
@@ -121,22 +124,27 @@ TPublishRule ReadRule(const QJsonValue& value, int index, QStringList& ids)
     struct TMatcher {
         const char* key;
         TPublishRule::TMatch match;
-        const char* companion;
+        std::initializer_list<const char*> companions;
     };
     static const TMatcher matchers[] = {
-        {"elements", TPublishRule::TMatch::Element, nullptr},
-        {"attributes", TPublishRule::TMatch::Attribute, nullptr},
-        {"attributePrefixes", TPublishRule::TMatch::AttributePrefix, nullptr},
-        {"urlSchemes", TPublishRule::TMatch::UrlScheme, "urlAttributes"},
-        {"classPrefixes", TPublishRule::TMatch::ClassPrefix, "classExceptions"},
-        {"maxWidth", TPublishRule::TMatch::Width, nullptr},
+        {"elements", TPublishRule::TMatch::Element, {}},
+        {"attributes", TPublishRule::TMatch::Attribute, {}},
+        {"attributePrefixes", TPublishRule::TMatch::AttributePrefix, {}},
+        {"urlSchemes", TPublishRule::TMatch::UrlScheme, {"urlAttributes"}},
+        {"classPrefixes", TPublishRule::TMatch::ClassPrefix, {"classExceptions"}},
+        {"maxWidth",
+         TPublishRule::TMatch::Width,
+         {"widthStyles", "widthAttributeElements", "outOfFlowClasses", "overlayWidgets", "nestedMessage"}},
+        {"widgetConfig", TPublishRule::TMatch::WidgetConfig, {}},
+        {"widgetTypes", TPublishRule::TMatch::WidgetType, {}},
+        {"widgetClassOptions", TPublishRule::TMatch::WidgetClass, {"lookInModule"}},
     };
     QStringList known{QStringLiteral("id"), QStringLiteral("severity"), QStringLiteral("message")};
     const TMatcher* found = nullptr;
     for (const TMatcher& m : matchers) {
         known.append(QLatin1String(m.key));
-        if (m.companion)
-            known.append(QLatin1String(m.companion));
+        for (const char* companion : m.companions)
+            known.append(QLatin1String(companion));
         if (!object.contains(QLatin1String(m.key)))
             continue;
         if (found)
@@ -149,23 +157,43 @@ TPublishRule ReadRule(const QJsonValue& value, int index, QStringList& ids)
             Fault(QStringLiteral("%1有未知的字段 %2").arg(where, it.key()));
     }
     if (!found)
-        Fault(QStringLiteral("%1没有写匹配什么（elements、attributes、attributePrefixes、urlSchemes、classPrefixes 或 maxWidth）")
+        Fault(QStringLiteral("%1没有写匹配什么（elements、attributes、attributePrefixes、urlSchemes、classPrefixes、"
+                             "maxWidth、widgetConfig、widgetTypes 或 widgetClassOptions）")
                   .arg(where));
     for (const TMatcher& m : matchers) {
-        if (m.companion && &m != found && object.contains(QLatin1String(m.companion)))
-            Fault(QStringLiteral("%1的 %2 只能与 %3 一起用").arg(where, QLatin1String(m.companion), QLatin1String(m.key)));
+        for (const char* companion : m.companions) {
+            if (&m != found && object.contains(QLatin1String(companion)))
+                Fault(QStringLiteral("%1的 %2 只能与 %3 一起用").arg(where, QLatin1String(companion), QLatin1String(m.key)));
+        }
     }
 
     rule.Match = found->match;
     const QString key = QLatin1String(found->key);
+    const auto optional = [&](const char* name, QStringList& list, bool lowerCase) {
+        if (object.contains(QLatin1String(name)))
+            list = Strings(object, QLatin1String(name), where, lowerCase);
+    };
     switch (rule.Match) {
     case TPublishRule::TMatch::Width:
         rule.MaxWidth = ReadWidths(object, where);
+        optional("widthStyles", rule.WidthStyles, true);
+        for (const QString& property : std::as_const(rule.WidthStyles)) {
+            if (property != QLatin1String("width") && property != QLatin1String("min-width") &&
+                property != QLatin1String("max-width"))
+                Fault(QStringLiteral("%1的 widthStyles 只能有 width、min-width 和 max-width").arg(where));
+        }
+        optional("widthAttributeElements", rule.WidthAttributeElements, true);
+        optional("outOfFlowClasses", rule.OutOfFlowClasses, false);
+        optional("overlayWidgets", rule.OverlayWidgets, false);
+        if (object.contains(QStringLiteral("nestedMessage"))) {
+            rule.NestedMessage = object.value(QStringLiteral("nestedMessage")).toString();
+            if (rule.NestedMessage.isEmpty())
+                Fault(QStringLiteral("%1的 nestedMessage 应是非空字符串").arg(where));
+        }
         break;
     case TPublishRule::TMatch::ClassPrefix:
         rule.Names = Strings(object, key, where, false);
-        if (object.contains(QStringLiteral("classExceptions")))
-            rule.ClassExceptions = Strings(object, QStringLiteral("classExceptions"), where, false);
+        optional("classExceptions", rule.ClassExceptions, false);
         break;
     case TPublishRule::TMatch::UrlScheme:
         rule.Names = Strings(object, key, where, true);
@@ -173,6 +201,24 @@ TPublishRule ReadRule(const QJsonValue& value, int index, QStringList& ids)
             Fault(QStringLiteral("%1缺少 urlAttributes（哪些属性里的链接）").arg(where));
         rule.UrlAttributes = Strings(object, QStringLiteral("urlAttributes"), where, true);
         break;
+    case TPublishRule::TMatch::WidgetConfig:
+        // The one check of a config as a whole; the key leaves room for more.
+        if (object.value(key).toString() != QLatin1String("unreadable"))
+            Fault(QStringLiteral("%1的 widgetConfig 应是 \"unreadable\"").arg(where));
+        break;
+    case TPublishRule::TMatch::WidgetType:
+        rule.Names = Strings(object, key, where, false);
+        break;
+    case TPublishRule::TMatch::WidgetClass: {
+        const QJsonValue value = object.value(key);
+        if (!value.isObject() || value.toObject().isEmpty())
+            Fault(QStringLiteral("%1的 widgetClassOptions 应按组件类型列出配置项，如 {\"Tabs\": [\"navCls\"]}").arg(where));
+        const QJsonObject types = value.toObject();
+        for (auto it = types.begin(); it != types.end(); ++it)
+            rule.ClassOptions.insert(it.key(), Strings(types, it.key(), QStringLiteral("%1的 widgetClassOptions ").arg(where), false));
+        optional("lookInModule", rule.LookInModule, false);
+        break;
+    }
     default:
         rule.Names = Strings(object, key, where, true);
         break;

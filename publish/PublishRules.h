@@ -22,11 +22,37 @@
 //                                     one of the exceptions
 //   "maxWidth": {storefront: px}      an element wider than the storefront's
 //                                     column ("basic", "professional",
-//                                     "tmall"), by its width attribute or its
-//                                     inline style
-// Tag, attribute and scheme names match in any case; class names exactly.
-// A message may name what it found: {tag}, {attribute}, {class}, {width} and
-// {limit} are replaced.
+//                                     "tmall"), one finding per over-wide
+//                                     block: what is nested in it adds none
+//     "widthStyles": [properties]     the inline style's width properties
+//                                     read ("width", "min-width",
+//                                     "max-width"); ["width"] by default
+//     "widthAttributeElements": [tags] the elements whose width attribute is
+//                                     read; by default every element's
+//     "outOfFlowClasses": [names]     classes that take an element out of
+//                                     the column (the storefront positions
+//                                     them absolutely): nothing in one is
+//                                     measured, as in an element positioned
+//                                     absolutely or fixed by its style
+//     "overlayWidgets": [types]       widgets that float over the page: nothing
+//                                     in them is measured
+//     "nestedMessage": "..."          added to the message when nested
+//                                     elements are as wide ({count} of them)
+//   "widgetConfig": "unreadable"      a widget (class J_TWidget) whose
+//                                     data-widget-config the storefront's
+//                                     runtime cannot read ({error} says why)
+//   "widgetTypes": [types]            a widget whose data-widget-type is none
+//                                     of these ({type})
+//   "widgetClassOptions": {type: [options]}
+//                                     an option of a widget of that type that
+//                                     names a class nothing inside the widget
+//                                     has ({option}, {class}); "align.node"
+//                                     names an option inside another, "*" any
+//     "lookInModule": [types]         widgets whose classes are looked for in
+//                                     the whole module instead
+// Tag, attribute and scheme names match in any case; class names and widget
+// types exactly. A message may name what it found: {tag}, {attribute},
+// {class}, {width}, {limit}, {type}, {option} and {error} are replaced.
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -41,16 +67,33 @@ QString SeverityName(TSeverity severity);
 QString SeverityLabel(TSeverity severity);
 
 struct TPublishRule {
-    enum class TMatch { Element, Attribute, AttributePrefix, UrlScheme, ClassPrefix, Width };
+    enum class TMatch {
+        Element,
+        Attribute,
+        AttributePrefix,
+        UrlScheme,
+        ClassPrefix,
+        Width,
+        WidgetConfig,
+        WidgetType,
+        WidgetClass
+    };
 
     QString Id;
     TSeverity Severity = TSeverity::Warning;
     QString Message;
     TMatch Match = TMatch::Element;
-    QStringList Names;             // tag names, attribute names, prefixes or schemes
+    QStringList Names;             // tag names, attribute names, prefixes, schemes or widget types
     QStringList UrlAttributes;     // UrlScheme: the attributes that hold URLs
     QStringList ClassExceptions;   // ClassPrefix: class names that are allowed
     QHash<QString, int> MaxWidth;  // Width: column width by storefront
+    QStringList WidthStyles{QStringLiteral("width")};   // Width: style properties read
+    QStringList WidthAttributeElements;   // Width: empty for every element
+    QStringList OutOfFlowClasses;         // Width
+    QStringList OverlayWidgets;           // Width
+    QString NestedMessage;                // Width
+    QHash<QString, QStringList> ClassOptions;   // WidgetClass: option paths by widget type
+    QStringList LookInModule;                   // WidgetClass
 };
 
 using TPublishRules = QList<TPublishRule>;

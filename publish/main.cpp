@@ -4,6 +4,7 @@
 #include "PublishChecker.h"
 #include "PublishReportJson.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <sys/resource.h>
@@ -20,6 +21,10 @@ int main(int argc, char** argv)
     const rlimit limit{memory, memory};
     setrlimit(RLIMIT_AS, &limit);
 #endif
+
+    // The reader of widget options runs in a JavaScript engine, which wants
+    // the application object.
+    QCoreApplication application(argc, argv);
 
     QByteArray request;
     char buffer[1 << 16];

@@ -1,9 +1,11 @@
-#include "StyleWidth.h"
+#include "InlineStyle.h"
 
 #include "AsciiText.h"
 
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace {
 bool IsDigit(char c)
@@ -82,15 +84,61 @@ QString Written(std::string_view number)
 {
     return QString::fromLatin1(number.data(), static_cast<qsizetype>(number.size()));
 }
+
+// The properties read, each a slot of its own: a declaration replaces the
+// one before unless that was !important and this one is not.
+enum TProperty { kWidth, kMinWidth, kMaxWidth, kPosition, kOverflowX, kFloat, kDisplay, kProperties };
+
+int PropertyOf(std::string_view name)
+{
+    static constexpr std::pair<std::string_view, int> kNames[] = {
+        {"width", kWidth},       {"min-width", kMinWidth}, {"max-width", kMaxWidth}, {"position", kPosition},
+        {"overflow", kOverflowX}, {"overflow-x", kOverflowX}, {"float", kFloat},    {"display", kDisplay}};
+    for (const auto& [known, property] : kNames) {
+        if (EqualsLower(name, known))
+            return property;
+    }
+    return -1;
 }
 
-TStyleWidth StyleWidth(std::string_view style)
+bool IsOneOf(std::string_view keyword, std::initializer_list<std::string_view> words)
+{
+    for (std::string_view word : words) {
+        if (EqualsLower(keyword, word))
+            return true;
+    }
+    return false;
+}
+
+// A length in pixels or percent; any other value still counts as set.
+TStyleLength ReadLength(std::string_view value, size_t begin, size_t end)
+{
+    TStyleLength length{true, -1, -1, {}, begin, end};
+    double number = 0;
+    size_t digits = 0;
+    if (!value.empty() && value.front() == '+')
+        value.remove_prefix(1);
+    if (!ReadNumber(value, number, digits))
+        return length;
+    const std::string_view unit = value.substr(digits);
+    if (EqualsLower(unit, "px"))
+        length.Pixels = number;
+    else if (unit == "%")
+        length.Percent = number;
+    else
+        return length;
+    length.Written = Written(value.substr(0, digits));
+    return length;
+}
+}
+
+TInlineStyle ReadInlineStyle(std::string_view style)
 {
     // Nearly every element of decoration code has a style; few have a comment.
     const std::string text = style.find("/*") == std::string_view::npos ? std::string() : BlankComments(style);
     const std::string_view all = text.empty() ? style : std::string_view(text);
-    TStyleWidth result;
-    bool important = false;
+    TInlineStyle result;
+    bool important[kProperties] = {};
     size_t start = 0;
     while (start <= all.size()) {
         // One declaration: up to a ';' outside quotes and brackets.
@@ -121,25 +169,44 @@ TStyleWidth StyleWidth(std::string_view style)
             }
         }
         end = std::min(end, all.size());
-        if (colon != std::string_view::npos && EqualsLower(Trim(all.substr(start, colon - start)), "width")) {
+        const int property = colon == std::string_view::npos ? -1 : PropertyOf(Trim(all.substr(start, colon - start)));
+        if (property >= 0) {
             const size_t valueEnd = bang == std::string_view::npos ? end : bang;
             const bool isImportant =
                 bang != std::string_view::npos && EqualsLower(Trim(all.substr(bang + 1, end - bang - 1)), "important");
             const std::string_view value = Trim(all.substr(colon + 1, valueEnd - colon - 1));
-            if (!value.empty() && (isImportant || !important) &&
+            // A '!' that is not !important spoils the declaration.
+            if (!value.empty() && (isImportant || !important[property]) &&
                 (bang == std::string_view::npos || isImportant)) {
-                important = isImportant;
+                important[property] = isImportant;
                 const std::string_view declaration = Trim(all.substr(start, end - start));
-                result = TStyleWidth{true, 0, {}, static_cast<size_t>(declaration.data() - all.data()),
-                                     static_cast<size_t>(declaration.data() - all.data()) + declaration.size()};
-                double number = 0;
-                size_t length = 0;
-                std::string_view digits = value;
-                if (!digits.empty() && digits.front() == '+')
-                    digits.remove_prefix(1);
-                if (ReadNumber(digits, number, length) && EqualsLower(digits.substr(length), "px")) {
-                    result.Pixels = number;
-                    result.Written = Written(digits.substr(0, length));
+                const size_t begin = static_cast<size_t>(declaration.data() - all.data());
+                const std::string_view keyword = value.substr(0, std::min(value.size(), value.find_first_of(" \t\n\f\r")));
+                switch (property) {
+                case kWidth:
+                    result.Width = ReadLength(value, begin, begin + declaration.size());
+                    break;
+                case kMinWidth:
+                    result.MinWidth = ReadLength(value, begin, begin + declaration.size());
+                    break;
+                case kMaxWidth:
+                    result.MaxWidth = ReadLength(value, begin, begin + declaration.size());
+                    break;
+                case kPosition:
+                    result.OutOfFlow = IsOneOf(value, {"absolute", "fixed"});
+                    break;
+                case kOverflowX:
+                    // "overflow: hidden visible" sets x first.
+                    result.Clips = IsOneOf(keyword, {"hidden", "clip", "auto", "scroll"});
+                    break;
+                case kFloat:
+                    result.Floats = IsOneOf(value, {"left", "right", "inline-start", "inline-end"});
+                    break;
+                case kDisplay:
+                    result.WidthFromContent =
+                        IsOneOf(value, {"inline", "inline-block", "inline-table", "inline-flex", "inline-grid", "table",
+                                        "table-cell", "table-caption", "contents", "none"});
+                    break;
                 }
             }
         }
@@ -148,9 +215,9 @@ TStyleWidth StyleWidth(std::string_view style)
     return result;
 }
 
-TStyleWidth AttributeWidth(std::string_view value)
+TStyleLength AttributeWidth(std::string_view value)
 {
-    TStyleWidth result;
+    TStyleLength result;
     size_t begin = 0;
     while (begin < value.size() && IsHtmlSpace(value[begin]))
         ++begin;
