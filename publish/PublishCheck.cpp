@@ -337,23 +337,12 @@ private:
     // that decodes to more than one character) is kNowhere.
     class TValueMap {
     public:
-        TValueMap(const TChecker& checker, const GumboAttribute& a) : decoded_(a.value)
-        {
-            if (!HasValue(a))
-                return;
-            written_ = Bytes(a.original_value.data, a.original_value.length);
-            if (!written_.empty() && (written_.front() == '"' || written_.front() == '\'')) {
-                const char quote = written_.front();
-                written_.remove_prefix(1);
-                if (!written_.empty() && written_.back() == quote)
-                    written_.remove_suffix(1);
-            }
-            start_ = checker.Offset(written_.data());
-            same_ = written_ == decoded_;
-        }
+        TValueMap(const TChecker& checker, const GumboAttribute& a) : checker_(checker), a_(a), decoded_(a.value) {}
 
         size_t At(size_t decoded)
         {
+            if (!ready_)
+                Prepare();
             if (start_ == kNowhere || decoded > decoded_.size())
                 return kNowhere;
             if (same_)
@@ -388,6 +377,23 @@ private:
         }
 
     private:
+        // Done at the first question: most values are never asked.
+        void Prepare()
+        {
+            ready_ = true;
+            if (!HasValue(a_))
+                return;
+            written_ = Bytes(a_.original_value.data, a_.original_value.length);
+            if (!written_.empty() && (written_.front() == '"' || written_.front() == '\'')) {
+                const char quote = written_.front();
+                written_.remove_prefix(1);
+                if (!written_.empty() && written_.back() == quote)
+                    written_.remove_suffix(1);
+            }
+            start_ = checker_.Offset(written_.data());
+            same_ = written_ == decoded_;
+        }
+
         // The length of a character reference "&name;" or "&#123;" at `at`,
         // or 0.
         size_t ReferenceLength(size_t at) const
@@ -405,9 +411,12 @@ private:
             return lower == "&amp;" || lower == "&#38;" || lower == "&#x26;";
         }
 
+        const TChecker& checker_;
+        const GumboAttribute& a_;
         Bytes decoded_;
         Bytes written_;
         size_t start_ = kNowhere;
+        bool ready_ = false;
         bool same_ = false;
         size_t i_ = 0;   // walked so far in the written value
         size_t j_ = 0;   // and in the decoded one
@@ -598,13 +607,13 @@ private:
             m.Bounded = attribute.Percent >= 0 && attribute.Percent <= 100;
         }
         if (rule.MaxWidth && style.MaxWidth.Found) {
-            if (style.MaxWidth.Percent >= 0 && style.MaxWidth.Percent <= 100) {
-                m = TMeasure{-1, true};
-            } else if (style.MaxWidth.Pixels >= 0 && (m.Pixels < 0 || style.MaxWidth.Pixels < m.Pixels)) {
-                if (m.Pixels >= 0)
-                    take(style.MaxWidth, false);
-                m.Bounded = true;
-            }
+            const TStyleLength& most = style.MaxWidth;
+            if (most.Percent >= 0 && most.Percent <= 100)
+                m = TMeasure{-1, true};   // no wider than its container, whatever it says
+            else if (most.Pixels >= 0 && m.Pixels > most.Pixels)
+                take(most, false);
+            else if (most.Pixels >= 0 && m.Pixels < 0)
+                m.Bounded = m.Bounded || most.Pixels <= rule.Limit;
         }
         if (rule.MinWidth && style.MinWidth.Pixels > std::max(m.Pixels, 0.0)) {
             take(style.MinWidth, false);

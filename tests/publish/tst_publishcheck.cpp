@@ -37,11 +37,12 @@ private slots:
         // a rule's words, and the widget hook itself.
         QTest::newRow("clean") << "professional"
                                << QStringLiteral(
-                                      "<div class=\"shop-section tb J_TWidget\" style=\"width:950px;margin:0 auto;\" "
+                                      "<div class=\"shop-section tb J_TWidget tb-module J_TokenSign\" "
+                                      "style=\"width:950px;margin:0 auto;\" "
                                       "data-onclick=\"x\" data-id=\"7\"><a href=\"https://example.com/javascript:x\" "
                                       "target=\"_blank\"><img src=\"https://img.example.com/1.jpg\" width=\"950\"/></a>"
                                       "<!-- <script>alert(1)</script> --><p>onclick=\"x\" id=\"y\" &lt;style&gt;</p>"
-                                      "<textarea><iframe src=\"javascript:x\"></textarea>"
+                                      "<textarea><iframe src=\"javascript:x\"></textarea><a class=\"J_CartPluginTrigger\">b</a>"
                                       "<table width=\"100%\"><tr><td style=\"max-width:2000px;width:50%\">新品上市</td></tr></table></div>")
                                << QStringList();
         QTest::newRow("removed elements, content and all")
@@ -67,10 +68,12 @@ private slots:
         QTest::newRow("reserved class names, each on its own")
             << "professional"
             << QStringLiteral("<div class=\"tb-main box J_TWidget J_TModule\"><span class='J_TWidgetX  tb-'>x</span>"
-                              "<i class=\"j_tx TB-x\">y</i><b class=\"tb&#45;x\">z</b></div>")
+                              "<i class=\"j_tx TB-x\">y</i><b class=\"tb&#45;x\">z</b><u class=\"x &amp tb-y\">w</u></div>")
             << QStringList{QStringLiteral("reserved-class: tb-main"), QStringLiteral("reserved-class: J_TModule"),
                            QStringLiteral("reserved-class: J_TWidgetX"), QStringLiteral("reserved-class: tb-"),
-                           QStringLiteral("reserved-class: class=\"tb&#45;x\"")};
+                           QStringLiteral("reserved-class: tb&#45;x"),
+                           // "&amp" without its ';' cannot be placed: the whole attribute is shown.
+                           QStringLiteral("reserved-class: class=\"x &amp tb-y\"")};
         QTest::newRow("wider than the professional column")
             << "professional"
             << QStringLiteral("<table width=\"951\"><tr><td>x</td></tr></table>"
@@ -83,6 +86,70 @@ private slots:
         QTest::newRow("wider than the basic column")
             << "basic" << QStringLiteral("<div style=\"width:950px\"><img src=\"a.jpg\" width=\"750\"></div>")
             << QStringList{QStringLiteral("wider-than-column: width:950px")};
+        QTest::newRow("one warning per over-wide block")
+            << "professional"
+            << QStringLiteral("<div style=\"width:1920px\"><div style=\"width:1920px\"><img src=\"a.jpg\" width=\"1920\"></div>"
+                              "</div><div style=\"overflow:hidden;width:1200px\"><img width=\"1300\"></div>")
+            << QStringList{QStringLiteral("wider-than-column: width:1920px"), QStringLiteral("wider-than-column: width:1200px")};
+        // Out of the flow, in an overlay, clipped by a box the column holds,
+        // narrowed by max-width, or a width attribute the element has not.
+        QTest::newRow("what leaves the column or is clipped in it")
+            << "professional"
+            << QStringLiteral("<div style=\"position:absolute;left:0;width:1920px\"><img width=\"1920\"></div>"
+                              "<div style=\"POSITION: fixed; width:2000px\"></div>"
+                              "<div class=\"x footer-more-trigger\" style=\"width:1920px\"><div style=\"width:1920px\"></div></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Popup\" style=\"width:1200px\"><p style=\"width:1200px\">p</p></div>"
+                              "<div style=\"width:950px;overflow:hidden\"><ul style=\"width:960px\"></ul></div>"
+                              "<div style=\"overflow-x:hidden\"><img width=\"1200\"></div>"
+                              "<p style=\"width:1200px;max-width:100%\">m</p><div width=\"2000\">d</div>")
+            << QStringList();
+        // In the flow: a floated box grows to its content, clipping or not;
+        // position: relative stays; min-width wins over width and max-width.
+        QTest::newRow("what stays in the column")
+            << "professional"
+            << QStringLiteral("<div style=\"float:left;overflow:hidden\"><img width=\"1200\"></div>"
+                              "<div style=\"position:relative;width:1200px\"></div>"
+                              "<p style=\"width:100px;max-width:90%;min-width:1000px\">m</p>"
+                              "<div style=\"width:1900px;max-width:1000px\">n</div>")
+            << QStringList{QStringLiteral("wider-than-column: width=\"1200\""), QStringLiteral("wider-than-column: width:1200px"),
+                           QStringLiteral("wider-than-column: min-width:1000px"),
+                           QStringLiteral("wider-than-column: max-width:1000px")};
+        // The place of the fault in the code, through character references
+        // and line breaks; where the text ran out, the quote that ended it.
+        QTest::newRow("widget configs the storefront cannot read")
+            << "professional"
+            << QStringLiteral("<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{\"navCls\":\"nav\"}\"></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Slide\" data-widget-config=\"{effect:'fade'\"></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Slide\" data-widget-config='{effect:\"fade\"} x'></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{&quot;a&quot;:b}\"></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{\r\n a: 1,\r\n b: 中\r\n}\"></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config={a:1></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{a:1, b:[2,], 'c':{d:'e'},}\"></div>")
+            << QStringList{QStringLiteral("widget-config-unreadable: \""), QStringLiteral("widget-config-unreadable: \""),
+                           QStringLiteral("widget-config-unreadable: x"), QStringLiteral("widget-config-unreadable: b"),
+                           QStringLiteral("widget-config-unreadable: 中"), QStringLiteral("widget-config-unreadable: 1")};
+        QTest::newRow("widget types the storefront does not have")
+            << "professional"
+            << QStringLiteral("<div class=\"J_TWidget\" data-widget-type=\"Slider\"></div><div class=\"J_TWidget\" "
+                              "data-widget-type=\"tabs\"></div><div class=\"J_TWidget\" data-widget-type=\"Countdown\"></div>"
+                              "<div class=\"slider\" data-widget-type=\"Slider\"></div>")
+            << QStringList{QStringLiteral("unknown-widget-type: data-widget-type=\"Slider\""),
+                           QStringLiteral("unknown-widget-type: data-widget-type=\"tabs\"")};
+        // Looked for inside the widget, nested widgets and all; a Popup's
+        // anywhere in the module. Several classes, or other selectors, are
+        // not judged.
+        QTest::newRow("classes a config names that nothing has")
+            << "professional"
+            << QStringLiteral("<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{navCls:'nav', "
+                              "contentCls:' .panels ', prevBtnCls:'a b', nextBtnCls:'gone', triggerCls:'#x'}\"><ul class=\"nav\"></ul>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Slide\" data-widget-config=\"{navCls:'panels'}\">"
+                              "<div class=\"panels\"></div></div></div><div class=\"gone\"></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Popup\" data-widget-config=\"{trigger:'.gone', "
+                              "align:{node:'.lost', points:['cc','cc']}}\"></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Countdown\" data-widget-config=\"{timeUnitCls:"
+                              "{d:'.d', h:'.h'}, timeRunCls:'run'}\"><i class=\"d\"></i><i class=\"run\"></i></div>")
+            << QStringList{QStringLiteral("widget-class-unmatched: gone"), QStringLiteral("widget-class-unmatched: .lost"),
+                           QStringLiteral("widget-class-unmatched: .h")};
         // A removed element takes its attributes with it: one finding.
         QTest::newRow("nothing more on a removed element")
             << "basic" << QStringLiteral("<script id=\"x\" onclick=\"y\" class=\"tb-x\" style=\"width:2000px\"></script>")
@@ -104,14 +171,24 @@ private slots:
 
     void messagesNameWhatWasFound()
     {
-        const TPublishReport report = Check(QStringLiteral("<iframe></iframe><p onmouseover=\"x\" class=\"J_TBox\" "
-                                                           "style=\"width:1024px\">"));
-        QCOMPARE(report.Findings.size(), 4);
+        const TPublishReport report = Check(QStringLiteral(
+            "<iframe></iframe><p onmouseover=\"x\" class=\"J_TBox\" style=\"width:1024px\"><b style=\"width:1024px\">"
+            "<img width=\"2000\"></b></p><p style=\"width:1000px\"></p><div class=\"J_TWidget\" data-widget-type=\"Slider\">"
+            "</div><div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{navCls:'menu'}\"></div>"
+            "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{a:b}\"></div>"));
+        QCOMPARE(report.Findings.size(), 8);
         QVERIFY(report.Findings[0].Message.contains(QLatin1String("iframe")));
         QVERIFY(report.Findings[1].Message.contains(QLatin1String("onmouseover")));
         QVERIFY(report.Findings[2].Message.contains(QLatin1String("J_TBox")));
         QVERIFY(report.Findings[3].Message.contains(QLatin1String("1024")));
         QVERIFY(report.Findings[3].Message.contains(QLatin1String("950")));
+        // Two nested elements share the block's warning; alone, it says nothing of them.
+        QVERIFY2(report.Findings[3].Message.contains(QLatin1String(" 2 ")), qPrintable(report.Findings[3].Message));
+        QCOMPARE(report.Findings[4].Message, QStringLiteral("宽 1000px，超出这一版店铺 950px 的布局宽度"));
+        QVERIFY(report.Findings[5].Message.contains(QLatin1String("Slider")));
+        QVERIFY(report.Findings[6].Message.contains(QLatin1String("navCls")));
+        QVERIFY(report.Findings[6].Message.contains(QLatin1String("menu")));
+        QVERIFY(report.Findings[7].Message.contains(QStringLiteral("意外的字符 \"b\"")));
     }
 
     // Whatever the code holds, each finding's range is exactly its text, and
