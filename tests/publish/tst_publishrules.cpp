@@ -30,20 +30,29 @@ class TestPublishRules : public QObject {
 private slots:
     void userRulesTakeThePlaceOfTheBuiltInOnes()
     {
+        // A width rule of the old form reads the style's width and every
+        // width attribute; a widget of a type the file names is no fault.
         const QString path = WriteRules(R"({"rules": [
             {"id": "marquee", "severity": "refused", "message": "<{tag}> 不行", "elements": ["MARQUEE"]},
-            {"id": "narrow", "severity": "warning", "message": "{width} > {limit}", "maxWidth": {"basic": 300}}]})");
+            {"id": "narrow", "severity": "warning", "message": "{width} > {limit}", "maxWidth": {"basic": 300}},
+            {"id": "types", "severity": "warning", "message": "{type}?", "widgetTypes": ["Tabs", "Marquee"]},
+            {"id": "nav", "severity": "warning", "message": "{option}: {class}",
+             "widgetClassOptions": {"Marquee": ["navCls"]}}]})");
         const TLoadedRules loaded = LoadPublishRules(path);
         QCOMPARE(loaded.Problem, QString());
-        const QString code = QStringLiteral("<marquee>a</marquee><script></script><div style=\"width:400px\"></div>");
+        const QString code = QStringLiteral("<marquee>a</marquee><script></script><div style=\"width:400px\"></div>"
+                                            "<div width=\"500\" style=\"min-width:600px\"></div><div class=\"J_TWidget\" "
+                                            "data-widget-type=\"Marquee\" data-widget-config=\"{navCls:'n'}\"></div>");
         const TPublishReport report = CheckPublish(loaded.Rules, {{}, code, {}, QStringLiteral("basic")});
-        QCOMPARE(report.Findings.size(), 2);
+        QCOMPARE(report.Findings.size(), 4);
         QCOMPARE(report.Findings[0].Rule, QStringLiteral("marquee"));
         QCOMPARE(report.Findings[0].Severity, TSeverity::Refused);
         QCOMPARE(report.Findings[0].Message, QStringLiteral("<marquee> 不行"));
         QCOMPARE(report.Findings[1].Message, QStringLiteral("400 > 300"));
+        QCOMPARE(report.Findings[2].Message, QStringLiteral("500 > 300"));
+        QCOMPARE(report.Findings[3].Message, QStringLiteral("navCls: n"));
         // A storefront the file gives no width for is not measured.
-        QCOMPARE(CheckPublish(loaded.Rules, {{}, code, {}, QStringLiteral("tmall")}).Findings.size(), 1);
+        QCOMPARE(CheckPublish(loaded.Rules, {{}, code, {}, QStringLiteral("tmall")}).Findings.size(), 2);
         // No file: the built-in rules.
         QCOMPARE(Ids(LoadPublishRules(dir_.filePath(QStringLiteral("none.json"))).Rules), Ids(BuiltInPublishRules()));
     }
@@ -75,6 +84,20 @@ private slots:
             << "basic";
         QTest::newRow("empty name list")
             << QByteArray(R"({"rules": [{"id": "a", "severity": "removed", "message": "m", "attributes": []}]})") << "attributes";
+        QTest::newRow("a width read from elsewhere")
+            << QByteArray(R"({"rules": [{"id": "a", "severity": "warning", "message": "m", "maxWidth": {"basic": 750},
+                                         "widthStyles": ["width", "height"]}]})")
+            << "widthStyles";
+        QTest::newRow("a companion without its matcher")
+            << QByteArray(R"({"rules": [{"id": "a", "severity": "warning", "message": "m", "widgetTypes": ["Tabs"],
+                                         "lookInModule": ["Popup"]}]})")
+            << "lookInModule";
+        QTest::newRow("options not by type")
+            << QByteArray(R"({"rules": [{"id": "a", "severity": "warning", "message": "m", "widgetClassOptions": ["navCls"]}]})")
+            << "widgetClassOptions";
+        QTest::newRow("a check of configs that does not exist")
+            << QByteArray(R"({"rules": [{"id": "a", "severity": "warning", "message": "m", "widgetConfig": "deep"}]})")
+            << "unreadable";
     }
 
     void brokenUserRulesLeaveTheBuiltInOnesInForce()
