@@ -8,10 +8,12 @@
 #include "PreviewBridge.h"
 #include "PreviewPage.h"
 #include "TestMain.h"
+#include "WidgetConfigReader.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -183,7 +185,8 @@ private slots:
 
     // The option text is read as data: the forms decorators write are
     // accepted, and anything that would have to run is refused with the
-    // place where reading stopped.
+    // place where reading stopped. The publish check runs the same reader
+    // in Qt's engine, and reads every text alike.
     void optionsAreReadNeverRun_data()
     {
         QTest::addColumn<QString>("config");
@@ -194,6 +197,8 @@ private slots:
         QTest::newRow("escapes, comments, nesting, names beyond ASCII")
             << "/* c */ { s:'it\\'s \\u4e2d\\x41\\n\\q', // note\n a:[1, \"b\", [true, null],], o:{}, 名称:'x' }"
             << "{\"s\":\"it's 中A\\nq\",\"a\":[1,\"b\",[true,null]],\"o\":{},\"名称\":\"x\"}";
+        QTest::newRow("marks go on a name, a full-width colon is no colon")
+            << QStringLiteral("{a\u0301:1, 名\uff1a2}") << "error@8";
         QTest::newRow("nothing") << " \n " << "{}";
         QTest::newRow("__proto__ is an option like any other")
             << "{__proto__:{polluted:1}}" << "{\"__proto__\":{\"polluted\":1}}|clean";
@@ -220,6 +225,14 @@ private slots:
             "var s=JSON.stringify(r.value);return ({}).polluted===undefined&&s.indexOf('polluted')>=0?s+'|clean':s;})()")
                                     .arg(quoted)).toString();
         QCOMPARE(got, read);
+
+        const TWidgetConfig checked = TWidgetConfigReader().Read(config);
+        QVERIFY(checked.State != TWidgetConfig::TState::Unchecked);
+        const QString value = QString(read).remove(QLatin1String("|clean"));
+        if (checked.State == TWidgetConfig::TState::Unreadable)
+            QCOMPARE(QStringLiteral("error@%1").arg(checked.Position), value);
+        else
+            QCOMPARE(QJsonObject::fromVariantMap(checked.Value), QJsonDocument::fromJson(value.toUtf8()).object());
     }
 
     // Triggers, buttons, accordions and effects under the pointer. Each row
