@@ -1,6 +1,8 @@
 // The publish check: the check alone on one-line decoration code of 100 KB,
 // 1 MB and 10 MB, for the professional storefront (clean code) and the
 // basic one (its 950 px blocks are too wide there: hundreds of findings);
+// on a megabyte of widget code (the test fragments over and over), whose
+// options are read in a JavaScript engine, and that reader's own costs;
 // the same check in its own process as the window runs it; and the local
 // preview round trip through the main window with the check against the
 // same preview without it (the page's script then finds nothing to show).
@@ -22,8 +24,10 @@
 #include "PublishChecker.h"
 #include "Startup.h"
 #include "Unitravik.h"
+#include "WidgetConfigReader.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
@@ -125,6 +129,45 @@ int main(int argc, char** argv)
                         qPrintable(ShopVersionName(version)), static_cast<long long>(findings), figures.Median(),
                         figures.Min());
         }
+    }
+
+    {
+        // Every widget of the fragments, each with its options: a page far
+        // richer in widgets than any shop's.
+        QString fragments;
+        for (QDirIterator it(QStringLiteral(RAVIK_SOURCE_DIR "/tests/fragments"), {QStringLiteral("*.html")}); it.hasNext();) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly))
+                fragments += QString::fromUtf8(file.readAll());
+        }
+        QString code;
+        while (!fragments.isEmpty() && code.toUtf8().size() + fragments.toUtf8().size() <= Fragment1M)
+            code += fragments;
+        const TPageTemplate& page = PageTemplate(TShopVersion::Professional);
+        const TPublishInput input{page.Head, code, page.Tail, QStringLiteral("professional")};
+        TFigures figures;
+        qsizetype findings = 0;
+        for (int i = 0; i < rounds; ++i)
+            figures.Add(Time([&] { findings = CheckPublish(rules, input).Findings.size(); }));
+        std::printf("  %5lld KB of widget code (%lld widgets), professional, %lld findings  %8.2f ms  %8.2f ms\n",
+                    static_cast<long long>(code.toUtf8().size() / 1024),
+                    static_cast<long long>(code.count(QLatin1String("data-widget-config"))),
+                    static_cast<long long>(findings), figures.Median(), figures.Min());
+
+        TFigures start, each;
+        const QString config = QStringLiteral("{'navCls':'fs-thumbs','contentCls':'fs-slides','effect':'scrollx',"
+                                              "'steps':1,'viewSize':[1920],'circular':true,'interval':'5'}");
+        for (int i = 0; i < rounds; ++i) {
+            TWidgetConfigReader reader;
+            start.Add(Time([&] { reader.Read(config); }));
+            each.Add(Time([&] {
+                for (int k = 0; k < 1000; ++k)
+                    reader.Read(config);
+            }));
+        }
+        std::printf("the widget option reader: started with its first config %6.2f ms (min %6.2f), a config after that "
+                    "%6.1f us (min %6.1f)\n",
+                    start.Median(), start.Min(), each.Median(), each.Min());
     }
 
     {
