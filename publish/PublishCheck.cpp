@@ -698,7 +698,7 @@ private:
             bool wantsConfig = false;
             for (const TCompiledRule& rule : rules_) {
                 const TPublishRule& r = *rule.Rule;
-                if (r.Match == TPublishRule::TMatch::WidgetType && widget.Type && !Contains(rule.Names, type)) {
+                if (r.Match == TPublishRule::TMatch::WidgetType && !type.empty() && !Contains(rule.Names, type)) {
                     const auto [begin, end] = AttributeSpan(*widget.Type);
                     Add(rule, begin, end, element, kWidgetType).Type = FromBytes(type);
                 }
@@ -720,10 +720,12 @@ private:
                     // The text ran out: the place is its end, and the quote
                     // that ended it too soon.
                     span = {map.At(at), a.value_end.offset};
+                    size_t last = at;   // without a quote, its last character
+                    while (last > 0 && (static_cast<unsigned char>(text[--last]) & 0xC0) == 0x80) {}
                     if (span.first == kNowhere)
                         span = AttributeSpan(a);
                     else if (span.first == span.second && at > 0)
-                        span.first = ValueSpan(map, a, at - 1, at).first;
+                        span.first = ValueSpan(map, a, last, at).first;
                 }
                 for (const TCompiledRule& rule : rules_) {
                     if (rule.Rule->Match == TPublishRule::TMatch::WidgetConfig)

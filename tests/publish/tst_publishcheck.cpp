@@ -123,11 +123,11 @@ private slots:
                               "<div class=\"J_TWidget\" data-widget-type=\"Slide\" data-widget-config='{effect:\"fade\"} x'></div>"
                               "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{&quot;a&quot;:b}\"></div>"
                               "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{\r\n a: 1,\r\n b: 中\r\n}\"></div>"
-                              "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config={a:1></div>"
+                              "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config={a:'中></div>"
                               "<div class=\"J_TWidget\" data-widget-type=\"Tabs\" data-widget-config=\"{a:1, b:[2,], 'c':{d:'e'},}\"></div>")
             << QStringList{QStringLiteral("widget-config-unreadable: \""), QStringLiteral("widget-config-unreadable: \""),
                            QStringLiteral("widget-config-unreadable: x"), QStringLiteral("widget-config-unreadable: b"),
-                           QStringLiteral("widget-config-unreadable: 中"), QStringLiteral("widget-config-unreadable: 1")};
+                           QStringLiteral("widget-config-unreadable: 中"), QStringLiteral("widget-config-unreadable: 中")};
         QTest::newRow("widget types the storefront does not have")
             << "professional"
             << QStringLiteral("<div class=\"J_TWidget\" data-widget-type=\"Slider\"></div><div class=\"J_TWidget\" "
