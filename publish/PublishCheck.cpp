@@ -332,9 +332,9 @@ private:
     // Maps byte offsets in an attribute's decoded value onto the page,
     // walking the value as written alongside: a line break written CR LF or
     // CR is LF once decoded, NUL is U+FFFD, and a character reference
-    // ("&quot;") is one character. Offsets are asked in increasing order;
-    // one that cannot be placed (inside a reference, or after a reference
-    // that decodes to more than one character) is kNowhere.
+    // ("&quot;") is one character. Asked in increasing order, it walks the
+    // value once. An offset that cannot be placed (inside a reference, or
+    // after a legacy one without its ';') is kNowhere.
     class TValueMap {
     public:
         TValueMap(const TChecker& checker, const GumboAttribute& a) : checker_(checker), a_(a), decoded_(a.value) {}
