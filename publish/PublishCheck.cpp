@@ -1,13 +1,14 @@
 #include "PublishCheck.h"
 
 #include "AsciiText.h"
+#include "AttributeValue.h"
 #include "GumboTree.h"
 #include "InlineStyle.h"
 #include "PageBytes.h"
 #include "WidgetConfigReader.h"
+#include "WidgetOptions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ namespace {
 using Bytes = std::string_view;
 
 constexpr unsigned kCopyFlags = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT | GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
-constexpr size_t kNowhere = std::string_view::npos;
+constexpr size_t kNowhere = TAttributeValueMap::kNowhere;
 
 // The storefront runtime's hooks: the class that makes an element a widget,
 // and the attributes that say which widget and with what options.
@@ -79,19 +80,12 @@ bool HasClass(const GumboAttribute* classes, Bytes name)
     return found;
 }
 
-// The bytes of the UTF-8 character that starts with `lead`.
-size_t CharacterBytes(char lead)
-{
-    const auto c = static_cast<unsigned char>(lead);
-    return c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-}
-
 // The byte offset in UTF-8 text of a position counted in UTF-16 units.
 size_t Utf8Offset(Bytes text, qsizetype units)
 {
     size_t i = 0;
-    for (; i < text.size() && units > 0; i += CharacterBytes(text[i]))
-        units -= CharacterBytes(text[i]) == 4 ? 2 : 1;
+    for (; i < text.size() && units > 0; i += Utf8CharacterBytes(text[i]))
+        units -= Utf8CharacterBytes(text[i]) == 4 ? 2 : 1;
     return std::min(i, text.size());
 }
 
@@ -319,112 +313,15 @@ private:
         return a->v.element.tag != GUMBO_TAG_UNKNOWN || TagUtf8(a) == TagUtf8(b);
     }
 
-    // gumbo gives an attribute without a value its name as the value's
-    // text, and leaves the value's positions unset.
-    static bool HasValue(const GumboAttribute& a) { return a.original_value.data != a.original_name.data; }
-
     // An attribute's text: its name, and its value with any quotes.
     static std::pair<size_t, size_t> AttributeSpan(const GumboAttribute& a)
     {
         return {a.name_start.offset, HasValue(a) ? a.value_end.offset : a.name_end.offset};
     }
 
-    // Maps byte offsets in an attribute's decoded value onto the page,
-    // walking the value as written alongside: a line break written CR LF or
-    // CR is LF once decoded, NUL is U+FFFD, and a character reference
-    // ("&quot;") is one character. Asked in increasing order, it walks the
-    // value once. An offset that cannot be placed (inside a reference, or
-    // after a legacy one without its ';') is kNowhere.
-    class TValueMap {
-    public:
-        TValueMap(const TChecker& checker, const GumboAttribute& a) : checker_(checker), a_(a), decoded_(a.value) {}
-
-        size_t At(size_t decoded)
-        {
-            if (!ready_)
-                Prepare();
-            if (start_ == kNowhere || decoded > decoded_.size())
-                return kNowhere;
-            if (same_)
-                return start_ + decoded;
-            if (decoded < j_) {
-                i_ = 0;
-                j_ = 0;
-            }
-            while (j_ < decoded) {
-                if (i_ >= written_.size())
-                    return kNowhere;
-                const char w = written_[i_];
-                const char d = decoded_[j_];
-                const size_t reference = w == '&' ? ReferenceLength(i_) : 0;
-                if (reference > 0 && (d != '&' || IsAmpersand(written_.substr(i_, reference)))) {
-                    i_ += reference;
-                    j_ += CharacterBytes(d);
-                } else if (w == d) {
-                    ++i_;
-                    ++j_;
-                } else if (w == '\r' && d == '\n') {
-                    i_ += i_ + 1 < written_.size() && written_[i_ + 1] == '\n' ? 2 : 1;
-                    ++j_;
-                } else if (w == '\0' && decoded_.substr(j_, 3) == "\xEF\xBF\xBD") {
-                    ++i_;
-                    j_ += 3;
-                } else {
-                    return kNowhere;
-                }
-            }
-            return j_ == decoded ? start_ + i_ : kNowhere;
-        }
-
-    private:
-        // Done at the first question: most values are never asked.
-        void Prepare()
-        {
-            ready_ = true;
-            if (!HasValue(a_))
-                return;
-            written_ = Bytes(a_.original_value.data, a_.original_value.length);
-            if (!written_.empty() && (written_.front() == '"' || written_.front() == '\'')) {
-                const char quote = written_.front();
-                written_.remove_prefix(1);
-                if (!written_.empty() && written_.back() == quote)
-                    written_.remove_suffix(1);
-            }
-            start_ = checker_.Offset(written_.data());
-            same_ = written_ == decoded_;
-        }
-
-        // The length of a character reference "&name;" or "&#123;" at `at`,
-        // or 0.
-        size_t ReferenceLength(size_t at) const
-        {
-            size_t end = at + 1;
-            while (end < written_.size() && end < at + 40 &&
-                   ((written_[end] >= 'a' && written_[end] <= 'z') || (written_[end] >= 'A' && written_[end] <= 'Z') ||
-                    (written_[end] >= '0' && written_[end] <= '9') || written_[end] == '#'))
-                ++end;
-            return end > at + 1 && end < written_.size() && written_[end] == ';' ? end + 1 - at : 0;
-        }
-        static bool IsAmpersand(Bytes reference)
-        {
-            const std::string lower = LowerAscii(reference);
-            return lower == "&amp;" || lower == "&#38;" || lower == "&#x26;";
-        }
-
-        const TChecker& checker_;
-        const GumboAttribute& a_;
-        Bytes decoded_;
-        Bytes written_;
-        size_t start_ = kNowhere;
-        bool ready_ = false;
-        bool same_ = false;
-        size_t i_ = 0;   // walked so far in the written value
-        size_t j_ = 0;   // and in the decoded one
-    };
-
     // The part [begin, end) of an attribute's decoded value in the page;
     // the whole attribute when the part cannot be placed.
-    std::pair<size_t, size_t> ValueSpan(TValueMap& map, const GumboAttribute& a, size_t begin, size_t end) const
+    std::pair<size_t, size_t> ValueSpan(TAttributeValueMap& map, const GumboAttribute& a, size_t begin, size_t end) const
     {
         const size_t from = map.At(begin);
         const size_t to = from == kNowhere ? kNowhere : map.At(end);
@@ -563,7 +460,7 @@ private:
 
     void CheckClasses(const TCompiledRule& rule, const TVisited& element, const GumboAttribute& a)
     {
-        TValueMap map(*this, a);
+        TAttributeValueMap map(page_.Bytes().data(), a);
         ForEachClass(Bytes(a.value), [&](Bytes name, size_t at) {
             if (Contains(rule.Exceptions, name))
                 return;
@@ -666,7 +563,7 @@ private:
             if (m.FromAttribute) {
                 span = AttributeSpan(*widthAttribute);
             } else {
-                TValueMap map(*this, *styleAttribute);
+                TAttributeValueMap map(page_.Bytes().data(), *styleAttribute);
                 span = ValueSpan(map, *styleAttribute, m.From->Begin, m.From->End);
             }
             Add(rule, span.first, span.second, element, m.FromAttribute ? "width" : "style", {}, m.From->Written);
@@ -710,12 +607,12 @@ private:
             const GumboAttribute& a = *widget.Config;
             const Bytes text(a.value);
             const TWidgetConfig config = configs_.Read(FromBytes(text));
-            TValueMap map(*this, a);
+            TAttributeValueMap map(page_.Bytes().data(), a);
             if (config.State == TWidgetConfig::TState::Unreadable) {
                 const size_t at = Utf8Offset(text, config.Position);
                 std::pair<size_t, size_t> span;
                 if (at < text.size()) {
-                    span = ValueSpan(map, a, at, at + CharacterBytes(text[at]));
+                    span = ValueSpan(map, a, at, at + Utf8CharacterBytes(text[at]));
                 } else {
                     // The text ran out: the place is its end, and the quote
                     // that ended it too soon.
@@ -740,11 +637,11 @@ private:
                     continue;
                 const bool inModule = r.LookInModule.contains(FromBytes(type));
                 for (const QString& path : r.ClassOptions.value(FromBytes(type))) {
-                    for (const auto& [option, value] : Options(config.Value, path)) {
-                        const std::string name = ClassOf(value);
+                    for (const auto& [option, value] : OptionStrings(config.Value, path)) {
+                        const std::string name = OptionClass(value);
                         if (name.empty())
                             continue;
-                        const size_t found = FindOption(text, option, value.toStdString());
+                        const size_t found = FindOptionValue(text, option, value.toStdString());
                         const auto span = found == kNowhere
                                               ? AttributeSpan(a)
                                               : ValueSpan(map, a, found, found + value.toUtf8().size());
@@ -793,82 +690,6 @@ private:
                                      FromBytes(q.Class));
             f.Option = q.Option;
         }
-    }
-
-    // The string values of an option path ("align.node"; "*" is any key),
-    // each with its full name.
-    static std::vector<std::pair<QString, QString>> Options(const QVariantMap& config, const QString& path)
-    {
-        std::vector<std::pair<QString, QVariant>> level{{QString(), config}};
-        for (const QString& key : path.split(u'.')) {
-            std::vector<std::pair<QString, QVariant>> next;
-            for (const auto& [name, value] : level) {
-                if (value.typeId() != QMetaType::QVariantMap)
-                    continue;
-                const QVariantMap map = value.toMap();
-                const QString prefix = name.isEmpty() ? QString() : name + u'.';
-                if (key == QLatin1String("*")) {
-                    for (auto it = map.begin(); it != map.end(); ++it)
-                        next.emplace_back(prefix + it.key(), it.value());
-                } else if (map.contains(key)) {
-                    next.emplace_back(prefix + key, map.value(key));
-                }
-            }
-            level = std::move(next);
-        }
-        std::vector<std::pair<QString, QString>> out;
-        for (const auto& [name, value] : level) {
-            if (value.typeId() == QMetaType::QString)
-                out.emplace_back(name, value.toString());
-        }
-        return out;
-    }
-
-    // The class an option names, as a name ("nav") or a selector of one
-    // class (".nav"); empty for anything else (several classes, other
-    // selectors), which is not judged.
-    static std::string ClassOf(const QString& value)
-    {
-        QString name = value.trimmed();
-        if (name.startsWith(u'.'))
-            name.remove(0, 1);
-        if (name.isEmpty())
-            return {};
-        for (const QChar c : name) {
-            if (c.isSpace() || QStringView(u".#[]:>+~*,()'\"\\").contains(c))
-                return {};
-        }
-        return name.toStdString();
-    }
-
-    // Where an option's value is written in a config's text: after each of
-    // its keys in turn, the value's own text. kNowhere when not found as
-    // written (escapes in the string).
-    static size_t FindOption(Bytes text, const QString& option, const std::string& value)
-    {
-        size_t at = 0;
-        for (const QString& key : option.split(u'.')) {
-            const std::string k = key.toStdString();
-            for (;; at += k.size()) {
-                at = text.find(k, at);
-                if (at == kNowhere)
-                    return kNowhere;
-                // A key, not a word in a value: a whole name, and a colon
-                // follows it.
-                if (at > 0 && (std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_' ||
-                               text[at - 1] == '$'))
-                    continue;
-                size_t after = at + k.size();
-                if (after < text.size() && (text[after] == '\'' || text[after] == '"'))
-                    ++after;
-                while (after < text.size() && IsHtmlSpace(text[after]))
-                    ++after;
-                if (after < text.size() && text[after] == ':')
-                    break;
-            }
-            at += k.size();
-        }
-        return text.find(value, at);
     }
 
     static QString Shorten(QString text, qsizetype most)
