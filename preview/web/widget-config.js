@@ -25,8 +25,8 @@
     var MAX_DEPTH = 32;
     // Reading goes by character codes and allocates nothing until it has
     // a value: hundreds of widgets start with the page. No regular
-    // expression literal on the way of every value either: Qt's engine
-    // makes a new one at each pass, which doubles the publish check's time.
+    // expression literal on the way of every value either: in Qt's engine
+    // they make reading a config twice as slow.
     var NUMBER = /([-+]?)(?:0[xX]([0-9a-fA-F]+)|((?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?))/y;
 
     // Names are almost always ASCII. Beyond it, a name starts with a letter
