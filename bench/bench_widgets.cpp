@@ -114,7 +114,9 @@ struct Side {
         page = new TPreviewPage(&view);
         InstallPageScripts(*page, channel);
         if (!widgets) {
-            for (const char* name : {"widget-runtime-probe.js", "widget-config.js", "widgets.js"})
+            for (const QWebEngineScript& s : page->scripts().find(QStringLiteral("widget-runtime-probe.js")))
+                page->scripts().remove(s);
+            for (const char* name : kWidgetScripts)
                 for (const QWebEngineScript& s : page->scripts().find(QLatin1String(name)))
                     page->scripts().remove(s);
         }

@@ -57,8 +57,10 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
     QWebEngineScript probe = PageScript(QStringLiteral("widget-runtime-probe.js"), QWebEngineScript::DocumentReady);
     probe.setWorldId(QWebEngineScript::MainWorld);
     scripts.insert(probe);
-    scripts.insert(PageScript(QStringLiteral("widget-config.js"), QWebEngineScript::DocumentReady));
-    scripts.insert(PageScript(QStringLiteral("widgets.js"), QWebEngineScript::DocumentReady));
+    // The option reader and what the widget types share, the types, then
+    // the start.
+    for (const char* name : kWidgetScripts)
+        scripts.insert(PageScript(QLatin1String(name), QWebEngineScript::DocumentReady));
     // Once the document is parsed, so that the offending elements exist;
     // before the scroll keeper, which waits for the panel it makes.
     scripts.insert(PageScript(QStringLiteral("findings.js"), QWebEngineScript::DocumentReady));

@@ -13,6 +13,10 @@ class QWebEnginePage;
 // script globals.
 inline constexpr quint32 PageScriptWorld = QWebEngineScript::ApplicationWorld;
 
+// The scripts of the widget emulation, in the order they run.
+inline constexpr const char* kWidgetScripts[] = {"widget-config.js", "widget-core.js", "widget-switchable.js",
+                                                 "widget-popup.js", "widget-countdown.js", "widgets.js"};
+
 // A script from the resources (`name` under :/web), to run at `point` in
 // our world. Throws when the resource is missing: a build fault.
 QWebEngineScript PageScript(const QString& name, QWebEngineScript::InjectionPoint point);
