@@ -13,7 +13,7 @@
 // its range first (see `time`):
 //  - autoplay interval: at least 0.1 s; beyond 24.8 days (or Infinity) it
 //    never comes;
-//  - hover delays and animation durations: 0 to 10 s; beyond, the limit;
+//  - hover delays and animation durations: 0 to 10 s; beyond, the default;
 //  - anything unreadable (text, NaN, a negative time): the default.
 (function () {
     'use strict';
@@ -54,14 +54,14 @@
     }
     // A time option, in the unit it is written in. `range` is
     // { min, max, over }: below min it is min; above max (Infinity
-    // included) it is `over`, which is max or Infinity for "never";
-    // unreadable or negative, it is `fallback`.
+    // included) it is `over` (Infinity for "never") or, without one,
+    // `fallback`, as it is when unreadable or negative.
     function time(v, fallback, range) {
         var n = toNumber(v);
         if (isNaN(n) || n < 0)
             return fallback;
         if (n > range.max)
-            return range.over;
+            return range.over !== undefined ? range.over : fallback;
         return Math.max(n, range.min);
     }
 

@@ -24,7 +24,7 @@
         return;
 
     var UNITS = [['d', 86400000], ['h', 3600000], ['m', 60000], ['s', 1000], ['i', 100]];
-    var TICK = { min: 100, max: 3600000, over: 1000 };    // ms
+    var TICK = { min: 100, max: 3600000 };                // ms
     var CENTURY = 100 * 365.25 * 86400000;                 // ms
 
     // When the countdown ends, in ms since the epoch, or NaN.

@@ -26,7 +26,7 @@
     if (!core || core.types.Popup)
         return;
 
-    var SHORT = { min: 0, max: 10, over: 10 };   // s
+    var SHORT = { min: 0, max: 10 };   // s
     var POINT = /^[tcb][lcr]$/;
     var HIDE_DELAY = 100;   // ms
 

@@ -62,7 +62,7 @@
     };
     var EFFECTS = ['none', 'fade', 'scrollx', 'scrolly'];
     var INTERVAL = { min: 0.1, max: core.MAX_DELAY / 1000, over: Infinity };   // s
-    var SHORT = { min: 0, max: 10, over: 10 };                                 // s
+    var SHORT = { min: 0, max: 10 };                                 // s
 
     // The runtime's easings as CSS curves: quadratic for the plain names,
     // quartic for "Strong", overshooting for back; elastic and bounce have

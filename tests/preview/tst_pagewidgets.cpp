@@ -14,6 +14,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -91,11 +93,14 @@ class TestPageWidgets : public QObject {
     std::unique_ptr<QWebEngineView> view_;
     ConsolePage* page_ = nullptr;
 
-    // Shows `fragment` in the professional storefront, as a preview does,
-    // and waits until our widget script has started.
-    bool Show(const QString& fragment)
+    // Shows `fragment` in the storefront (professional unless told), as a
+    // preview does, and waits until our widget script has started.
+    bool Show(const QString& fragment, TShopVersion version = TShopVersion::Professional)
     {
-        WriteCachePage(TShopVersion::Professional, fragment);
+        WriteCachePage(version, fragment);
+        // The pointer rests in the view's corner, off every widget, so that
+        // no test starts under the last one's hover.
+        QTest::mouseMove(view_->focusProxy(), QPoint(1, 1));
         page_->messages.clear();
         bool finished = false;
         const auto c = connect(page_, &QWebEnginePage::loadFinished, this, [&] { finished = true; });
@@ -157,6 +162,57 @@ class TestPageWidgets : public QObject {
             hovered = QStringLiteral("!document.getElementById('w').matches(':hover')");
         }
         return QTest::qWaitFor([&] { return Eval(hovered).toBool(); }, kTimeout);
+    }
+
+    // A fragment written after real decoration code (tests/fragments).
+    static QString Fragment(const char* name)
+    {
+        QFile file(QFINDTESTDATA(QStringLiteral("../../tests/fragments/%1").arg(QLatin1String(name))));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // The box of the element `css` names, in CSS pixels of the view.
+    QRectF Box(const QString& css)
+    {
+        const QVariantList r = Eval(QStringLiteral("(function(){var r=document.querySelector(%1).getBoundingClientRect();"
+                                                   "return [r.left,r.top,r.width,r.height];})()")
+                                        .arg(Quoted(css))).toList();
+        return r.size() == 4 ? QRectF(r[0].toDouble(), r[1].toDouble(), r[2].toDouble(), r[3].toDouble()) : QRectF();
+    }
+
+    static QString Quoted(const QString& text)
+    {
+        return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
+    }
+
+    // Whether the element `css` names can be seen: displayed, opaque.
+    bool Visible(const QString& css)
+    {
+        return Eval(QStringLiteral("(function(){var e=document.querySelector(%1),s=getComputedStyle(e);"
+                                   "return s.display!=='none'&&s.visibility!=='hidden'&&Number(s.opacity)>0.99;})()")
+                        .arg(Quoted(css))).toBool();
+    }
+
+    // Moves the real mouse onto the centre of `css` (or to `at`, a point of
+    // the view) and waits until the page has it there.
+    bool PointAt(const QString& css, QPoint at = {})
+    {
+        if (at.isNull()) {
+            Eval(QStringLiteral("document.querySelector(%1).scrollIntoView({block:'center',inline:'center'})").arg(Quoted(css)));
+            at = Box(css).center().toPoint();
+        }
+        QTest::mouseMove(view_->focusProxy(), at);
+        return QTest::qWaitFor([&] {
+            return Eval(QStringLiteral("document.querySelector(%1).matches(':hover')").arg(Quoted(css))).toBool();
+        }, kTimeout);
+    }
+
+    bool ClickAt(const QString& css)
+    {
+        if (!PointAt(css))
+            return false;
+        QTest::mouseClick(view_->focusProxy(), Qt::LeftButton, {}, Box(css).center().toPoint());
+        return true;
     }
 
 private slots:
@@ -255,8 +311,8 @@ private slots:
                       3, QStringLiteral("my-nav"), QStringLiteral("my-body"))
             << "now" << QStringList{"", "hover:nav>0", "click:nav>0"}
             << QStringList{"2|2|-x", "2|2|-x", "0|0|x-"} << QString();
-        QTest::newRow("Carousel, not circular: buttons stop at the ends")
-            << Widget(QStringLiteral("Carousel"), QStringLiteral("{circular:false, autoplay:false}")) << "ks-active"
+        QTest::newRow("Carousel, not circular (options as strings): buttons stop at the ends")
+            << Widget(QStringLiteral("Carousel"), QStringLiteral("{circular:'false', autoplay:'false'}")) << "ks-active"
             << QStringList{"", "click:prev", "click:next", "click:next", "click:next", "click:prev"}
             << QStringList{"0|0|x-", "0|0|x-", "1|1|--", "2|2|-x", "2|2|-x", "1|1|--"} << QString();
         QTest::newRow("Slide: circular buttons wrap")
@@ -330,6 +386,219 @@ private slots:
         QVERIFY(Show(Widget(QStringLiteral("Tabs"), QStringLiteral("{interval:0.2}"))));
         QTest::qWait(700);
         QCOMPARE(Eval(state).toString(), QStringLiteral("0|0|x-"));
+    }
+
+    // The full-screen pattern (a box of a page class at left:50%, width 0,
+    // holding one 1920 px wide at -960 px) spans the screen centred, as
+    // wide as designed, clipped by nothing of the column, with no
+    // horizontal scroll bar on a screen wider than it: in every storefront.
+    void fullScreenBannerSpansTheScreen_data()
+    {
+        QTest::addColumn<TShopVersion>("version");
+        QTest::newRow("professional") << TShopVersion::Professional;
+        QTest::newRow("basic") << TShopVersion::Basic;
+        QTest::newRow("tmall") << TShopVersion::Tmall;
+    }
+
+    void fullScreenBannerSpansTheScreen()
+    {
+        QFETCH(TShopVersion, version);
+        view_->resize(2000, 900);
+        const auto restore = qScopeGuard([this] { view_->resize(1000, 700); });
+        QVERIFY(Show(Fragment("fullscreen-carousel.html"), version));
+        const double screen = Eval(QStringLiteral("document.documentElement.clientWidth")).toDouble();
+        QVERIFY(screen > 1920);
+        Eval(QStringLiteral("document.querySelector('.fs-stage').scrollIntoView({block:'center'})"));
+        const QRectF banner = Box(QStringLiteral(".fs-stage"));
+        QCOMPARE(banner.width(), 1920.0);
+        QCOMPARE(banner.left(), (screen - 1920) / 2);
+        QVERIFY(Eval(QStringLiteral("document.documentElement.scrollWidth<=document.documentElement.clientWidth")).toBool());
+        // Its first slide is what shows at both far ends, past the column.
+        for (const double x : {banner.left() + 5, banner.right() - 5}) {
+            QVERIFY2(Eval(QStringLiteral("document.querySelector('.fs-slides>li').contains(document.elementFromPoint(%1,%2))")
+                              .arg(x).arg(banner.center().y())).toBool(), qPrintable(QString::number(x)));
+        }
+    }
+
+    // The carousel's prev/next arrows are Popups of its view: they show on
+    // hover, each centred 440 px beside the view's centre, and work as the
+    // carousel's buttons; thumbnails switch after their delay; the slide
+    // moves with the named easing over its duration, and its lazily loaded
+    // picture arrives; leaving hides the arrows.
+    void carouselArrowsAreHoverPopups()
+    {
+        QVERIFY(Show(Fragment("fullscreen-carousel.html")));
+        const QString active = QStringLiteral("[].indexOf.call(document.querySelectorAll('.fs-thumbs>li'),"
+                                              "document.querySelector('.fs-thumbs>.fs-on'))");
+        QVERIFY(!Visible(QStringLiteral(".fs-banner>.J_TWidget")));
+        QVERIFY(PointAt(QStringLiteral(".fs-view")));
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".fs-banner>.J_TWidget:nth-child(2)")), 3000);
+        const QPointF centre = Box(QStringLiteral(".fs-view")).center();
+        QCOMPARE(Box(QStringLiteral(".fs-banner>.J_TWidget:nth-child(2)")).center(), centre - QPointF(440, 0));
+        QCOMPARE(Box(QStringLiteral(".fs-banner>.J_TWidget:nth-child(3)")).center(), centre + QPointF(440, 0));
+
+        QVERIFY(ClickAt(QStringLiteral(".fs-next")));
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(active).toInt(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Eval(QStringLiteral("(function(){var s=getComputedStyle(document.querySelectorAll('.fs-slides>li')[1]);"
+                                "return s.transform+'|'+s.transitionDuration+'|'+s.transitionTimingFunction;})()")).toString(),
+            QStringLiteral("matrix(1, 0, 0, 1, -1920, 0)|0.6s|cubic-bezier(0.165, 0.84, 0.44, 1)"), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Eval(QStringLiteral("document.querySelectorAll('.fs-slides img')[1].src")).toString()
+                                     .endsWith(QLatin1String("slide-2.jpg")), 3000);
+        QVERIFY(Visible(QStringLiteral(".fs-banner>.J_TWidget:nth-child(3)")));   // still hovered
+
+        QVERIFY(PointAt(QStringLiteral(".fs-thumbs>li:nth-child(4)")));
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(active).toInt(), 3, 3000);
+
+        QVERIFY(PointAt(QStringLiteral("#page"), QPoint(5, 5)));
+        QTRY_VERIFY_WITH_TIMEOUT(!Visible(QStringLiteral(".fs-banner>.J_TWidget:nth-child(2)")), 3000);
+        QCOMPARE(page_->messages, QStringList());
+    }
+
+    // A grid's items each show their Popup on hover, its point on the
+    // item's point (plus the offset) to the pixel, and hide it on leaving;
+    // a click Popup toggles.
+    void productGridPopups()
+    {
+        QVERIFY(Show(Fragment("product-grid-popup.html")));
+        QVERIFY(PointAt(QStringLiteral(".pg-i1")));
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".pg-i1>.J_TWidget")), 3000);
+        QRectF item = Box(QStringLiteral(".pg-i1"));
+        QRectF popup = Box(QStringLiteral(".pg-i1>.J_TWidget"));
+        QCOMPARE(QPointF(popup.center().x(), popup.bottom()), QPointF(item.center().x(), item.bottom()));
+
+        QVERIFY(PointAt(QStringLiteral(".pg-i5")));
+        QTRY_VERIFY_WITH_TIMEOUT(!Visible(QStringLiteral(".pg-i1>.J_TWidget")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".pg-i5>.J_TWidget")), 3000);
+        item = Box(QStringLiteral(".pg-i5"));
+        popup = Box(QStringLiteral(".pg-i5>.J_TWidget"));
+        QCOMPARE(QPointF(popup.center().x(), popup.bottom()), QPointF(item.center().x(), item.top() - 10));
+
+        QVERIFY(ClickAt(QStringLiteral(".pg-i6")));
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".pg-i6>.J_TWidget")), 3000);
+        QCOMPARE(Box(QStringLiteral(".pg-i6>.J_TWidget")).center(), Box(QStringLiteral(".pg-i6")).center());
+        QVERIFY(ClickAt(QStringLiteral(".pg-i6")));
+        QTRY_VERIFY_WITH_TIMEOUT(!Visible(QStringLiteral(".pg-i6>.J_TWidget")), 3000);
+    }
+
+    // Countdowns in each form of endTime: they show the time left in their
+    // units, padded, tick on the interval, and at the end swap their
+    // running part for their end part; a date past is over at once.
+    void countdownsTickAndEnd()
+    {
+        QVERIFY(Show(Fragment("countdown.html")));
+        const auto units = [this](const QString& css) {
+            return Eval(QStringLiteral("[].map.call(document.querySelectorAll('%1'),"
+                                       "function(e){return e.textContent;}).join(' ')").arg(css)).toString();
+        };
+        // 90,061 s: one day, one hour, one minute and a second, running down.
+        QTRY_COMPARE_WITH_TIMEOUT(units(QStringLiteral(".cd-a span")), QStringLiteral("01 01 00 59"), 3000);
+        const QString days = Eval(QStringLiteral("String(Math.floor((new Date(2031,5,18,20,0,0)-Date.now())/864e5))")).toString();
+        QVERIFY(units(QStringLiteral(".cd-c b")).startsWith(days + QLatin1Char(' ')));
+        QVERIFY(Visible(QStringLiteral(".cd-a .ks-countdown-run")) && !Visible(QStringLiteral(".cd-a .ks-countdown-end")));
+
+        // A numeric string of 3 s, in seconds and tenths.
+        QVERIFY(units(QStringLiteral(".cd-b em")).contains(QRegularExpression(QStringLiteral("^[0-2] [0-9]$"))));
+        QVERIFY(!Visible(QStringLiteral(".cd-b .end")));
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".cd-b .end")), 5000);
+        QVERIFY(!Visible(QStringLiteral(".cd-b .run")));
+        QCOMPARE(units(QStringLiteral(".cd-b em")), QStringLiteral("0 0"));
+
+        QVERIFY(Visible(QStringLiteral(".cd-d .ks-countdown-end")) && !Visible(QStringLiteral(".cd-d .ks-countdown-run")));
+        QCOMPARE(page_->messages, QStringList());
+    }
+
+    // Widgets nested as generators make them each work: the middle Tabs'
+    // content is a box inside the inner Carousel, whose dot list, as that
+    // Tabs' faded panel, lies absolutely over the carousel's bottom; the dots
+    // switch the carousel.
+    void nestedWidgetsEachWork()
+    {
+        QVERIFY(Show(Fragment("nested-tabs.html")));
+        QCOMPARE(Eval(QStringLiteral("ravikWidgets.alive")).toInt(), 5);
+        QCOMPARE(page_->messages, QStringList());
+        QCOMPARE(Box(QStringLiteral(".nt-dots")).bottom(), Box(QStringLiteral(".nt-carousel")).bottom() - 14);
+        QVERIFY(ClickAt(QStringLiteral(".nt-dots>li:nth-child(3)")));
+        QTRY_VERIFY_WITH_TIMEOUT(Eval(QStringLiteral("document.querySelector('.nt-dots>li:nth-child(3)').classList.contains('ks-active')"))
+                                     .toBool(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".nt-slides>li:nth-child(3)")), 3000);
+    }
+
+    // Accordions as real modules write them: triggers and panels named by
+    // class anywhere inside, opened by a click; one open at a time, or
+    // several with "multiple".
+    void classNamedAccordions()
+    {
+        QVERIFY(Show(Fragment("accordion.html")));
+        const auto open = [this](const QString& box, const QString& panel) {
+            return Eval(QStringLiteral("[].filter.call(document.querySelectorAll('%1 .%2'),function(e){"
+                                       "return getComputedStyle(e).display!=='none';}).length+':'+"
+                                       "[].map.call(document.querySelectorAll('%1 .%2'),function(e,i){"
+                                       "return getComputedStyle(e).display!=='none'?i:'';}).join('')").arg(box, panel)).toString();
+        };
+        QVERIFY(ClickAt(QStringLiteral(".ac-box .ac-item:nth-child(3) .ac-title")));
+        QTRY_COMPARE_WITH_TIMEOUT(open(QStringLiteral(".ac-box"), QStringLiteral("ac-body")), QStringLiteral("1:2"), 3000);
+        QVERIFY(ClickAt(QStringLiteral(".faq>:nth-child(5)")));   // the third trigger
+        QTRY_COMPARE_WITH_TIMEOUT(open(QStringLiteral(".faq"), QStringLiteral("ks-switchable-panel")), QStringLiteral("2:02"), 3000);
+        QVERIFY(ClickAt(QStringLiteral(".faq>:nth-child(1)")));
+        QTRY_COMPARE_WITH_TIMEOUT(open(QStringLiteral(".faq"), QStringLiteral("ks-switchable-panel")), QStringLiteral("1:2"), 3000);
+        QCOMPARE(page_->messages, QStringList());
+    }
+
+    // A time too long for the browser's clock means never, not at once: a
+    // huge interval leaves the slides where they are (setTimeout would take
+    // it for 0 and switch them every few milliseconds); an absurd hover
+    // delay is the default one.
+    void hugeTimesAreKeptInRange()
+    {
+        for (const char* interval : {"2147484", "'1e308'", "'Infinity'"}) {
+            QVERIFY(Show(Widget(QStringLiteral("Slide"), QStringLiteral("{interval:%1}").arg(QLatin1String(interval)))));
+            Eval(QStringLiteral("window.switches=0;new MutationObserver(function(){++switches;}).observe("
+                                "document.querySelector('#w [data-t=nav]'),{attributes:true,subtree:true});"));
+            QTest::qWait(500);
+            QVERIFY2(Eval(QStringLiteral("switches")).toInt() == 0, interval);
+        }
+        QVERIFY(Show(Widget(QStringLiteral("Tabs"), QStringLiteral("{delay:1e308}"))));
+        QVERIFY(Act(QStringLiteral("hover:nav>2")));
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(StateScript(QStringLiteral("ks-active"))).toString(), QStringLiteral("2|2|-x"), 2000);
+    }
+
+    // A widget with panels and no triggers gets numbered ones, as the
+    // storefront's runtime makes them; hasTriggers: false means none.
+    void triggersAreMadeUnlessNone()
+    {
+        const QString widget = QStringLiteral("<div class=\"J_TWidget\" id=\"w\" data-widget-type=\"Tabs\" data-widget-config=\"%1\">"
+                                              "<div class=\"ks-switchable-content\"><div>a</div><div>b</div></div></div>");
+        const QString triggers = QStringLiteral(
+            "(function(){var n=document.querySelector('#w>ul.ks-switchable-nav');return n?[].map.call(n.children,"
+            "function(li){return li.textContent+(li.classList.contains('ks-active')?'*':'');}).join(','):'none';})()");
+        QVERIFY(Show(widget.arg(QString())));
+        QCOMPARE(Eval(triggers).toString(), QStringLiteral("1*,2"));
+        QVERIFY(Show(widget.arg(QStringLiteral("{hasTriggers:false}"))));
+        QCOMPARE(Eval(triggers).toString(), QStringLiteral("none"));
+    }
+
+    // restart() stops the widgets whose element changed or went, and starts
+    // the listed elements afresh as at page start.
+    void restartStartsChangedWidgetsAfresh()
+    {
+        const QString state = StateScript(QStringLiteral("ks-active"));
+        QVERIFY(Show(Widget(QStringLiteral("Slide"), QStringLiteral("{interval:0.2}"))));
+        QTRY_VERIFY_WITH_TIMEOUT(Eval(state).toString() != QLatin1String("0|0|--"), 3000);
+
+        // Options changed in place: the old autoplay must not go on.
+        QCOMPARE(Eval(QStringLiteral("var w=document.getElementById('w');"
+                                     "w.setAttribute('data-widget-config','{autoplay:false}');ravikWidgets.restart([w])")).toInt(), 1);
+        const QString held = Eval(state).toString();
+        QTest::qWait(600);
+        QCOMPARE(Eval(state).toString(), held);
+
+        // The element replaced by new markup: the new one plays.
+        QCOMPARE(Eval(QStringLiteral("var old=document.getElementById('w'),t=document.createElement('template');"
+                                     "t.innerHTML=old.outerHTML.replace('{autoplay:false}','{interval:0.2}');"
+                                     "var w=t.content.firstChild;old.replaceWith(w);ravikWidgets.restart([w])")).toInt(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(Eval(state).toString() != held, 3000);
+        QCOMPARE(Eval(QStringLiteral("ravikWidgets.alive")).toInt(), 1);
     }
 
     // Widgets the emulation must not touch stay exactly as written; an
