@@ -8,6 +8,7 @@
 #include "Fragments.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QTest>
 
 namespace {
@@ -336,6 +337,57 @@ private slots:
             QTest::qWait(700);
             QVERIFY2(TopRowsHaveText(desktop.Grab()), qPrintable(keys));
         }
+    }
+
+    // A full-screen banner as generators write it, previewed in the real
+    // program: it reaches both sides of the preview (the column does not
+    // clip it), and the pointer on it brings up its prev arrow, a Popup
+    // beside its centre.
+    void fullScreenBannerWithArrows()
+    {
+        if (UnderWindowManager())
+            QSKIP("the page draws the same under a window manager");
+        QFile file(QFINDTESTDATA("../../tests/fragments/fullscreen-carousel.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        Desktop desktop(false);
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        QVERIFY(desktop.Start(Program(), kTitle));
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+        desktop.SetClipboard(QString::fromUtf8(file.readAll()));
+        desktop.Click(kCodePane);
+        desktop.Keys(QStringLiteral("ctrl+v"));
+        desktop.Click(kPreviewTab);
+
+        // The slides' colours; the first row where one fills both sides is
+        // the banner's top.
+        const QList<QColor> slides{QColor(0xd9534f), QColor(0x5bc0de), QColor(0x5cb85c), QColor(0xf0ad4e), QColor(0x6f5499)};
+        const auto slide = [&](QRgb p) {
+            return std::any_of(slides.begin(), slides.end(), [&](const QColor& c) { return IsColour(p, c, 8); });
+        };
+        const int left = kPaneArea.left() + 4, right = kPaneArea.right() - 80;
+        int top = -1;
+        const auto bannerTop = [&] {
+            const QImage image = desktop.Grab();
+            for (int y = kPaneArea.top(); y < kPaneArea.bottom() && image.valid(right, y); ++y) {
+                if (slide(image.pixel(left, y)) && image.pixel(left, y) == image.pixel(right, y))
+                    return top = y;
+            }
+            return top = -1;
+        };
+        QVERIFY(desktop.WaitUntil([&] { return bannerTop() >= 0; }, "banner-side-to-side"));
+        // The publish findings above it fold away at a click on their head.
+        if (top > kPaneArea.top() + 20) {
+            desktop.Click(QPoint(600, kPaneArea.top() + 12));
+            QVERIFY(desktop.WaitUntil([&] { return bannerTop() >= 0 && top < kPaneArea.top() + 60; }, "findings-folded"));
+        }
+
+        // The arrow lies 440 px left of the view's centre, 300 px down.
+        const int centre = (left + right + 80) / 2;
+        const QRect arrowRow(centre - 480, top + 300, 80, 1);
+        desktop.MoveTo(QPoint(centre, top + 300));
+        QVERIFY(desktop.WaitUntil(
+            [&] { return CountPixels(desktop.Grab(), arrowRow, [&](QRgb p) { return !slide(p) && qGray(p) < 120; }) >= 30; },
+            "arrow-shown"));
     }
 
     void fixedBorderStillMaximises()
