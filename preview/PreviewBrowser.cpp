@@ -25,9 +25,11 @@ constexpr int kDrawnAfter = 100;
 constexpr int kClearTimeout = 3000;
 // How long a right-click waits for the page to say what is under it; a
 // page busy in its own script gets the menu without the page's items.
-constexpr int kHitTestTimeout = 300;
+constexpr int kHitTestTimeout = 1000;
 // The engine shows pages at no less than a quarter of their size.
 constexpr qreal kMinimumZoom = 0.25;
+// The page's vertical scroll bar: as wide in the view at every zoom.
+constexpr int kScrollBarWidth = 15;
 
 // A view whose context menu is the browser's.
 class TPreviewView : public QWebEngineView {
@@ -128,9 +130,13 @@ void TPreviewBrowser::SetScreenWidth(int cssPixels)
 
 qreal TPreviewBrowser::ZoomFactor() const
 {
-    if (screenWidth_ <= 0 || width() <= 0 || width() >= screenWidth_)
+    // The width is what the page has beside its vertical scroll bar (a
+    // storefront page always has one): a banner made as wide as the screen
+    // fills the view with no horizontal scroll bar.
+    const int room = width() - kScrollBarWidth;
+    if (screenWidth_ <= 0 || room <= 0 || room >= screenWidth_)
         return 1;
-    return std::max(kMinimumZoom, qreal(width()) / screenWidth_);
+    return std::max(kMinimumZoom, qreal(room) / screenWidth_);
 }
 
 void TPreviewBrowser::ApplyZoom()

@@ -96,15 +96,17 @@ public:
     // sight, until then). Asked again each time, as the time may move on.
     void SetShowNotBefore(std::function<QDeadlineTimer()> when) { showNotBefore_ = std::move(when); }
 
-    // The customer's screen width pages are laid out at, in CSS pixels, or 0
-    // for the view's own width (the default). Applies to the page on show at
-    // once and to every page after it.
+    // The customer's screen width pages are laid out at, in CSS pixels of
+    // the page beside its vertical scroll bar, or 0 for the view's own width
+    // (the default). Applies to the page on show at once and to every page
+    // after it.
     int ScreenWidth() const { return screenWidth_; }
     void SetScreenWidth(int cssPixels);
     // The widths the context menu offers, widest first.
     static QList<int> ScreenWidths();
-    // The scale pages are shown at for the screen width: 1 where the view is
-    // as wide as the width or wider, else the view's share of it.
+    // The scale pages are shown at for the screen width: 1 where the view
+    // beside the page's vertical scroll bar is as wide as the width or
+    // wider, else that room's share of it.
     qreal ZoomFactor() const;
 
     // Gives the context menu its first items, for what was right-clicked:

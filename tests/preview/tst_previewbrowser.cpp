@@ -395,11 +395,12 @@ private slots:
         QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null")).toBool(), true);
     }
 
-    // A chosen screen width lays the page out at that many CSS pixels and
-    // shows it scaled down to the view; clicks land where they are drawn,
-    // and the width holds for the pages after. The menu that chooses it
-    // comes after the page's own items, which learn the point clicked in
-    // the page's pixels.
+    // A chosen screen width lays the page out at that many CSS pixels beside
+    // its vertical scroll bar and shows it scaled down to the view: a banner
+    // as wide as the screen needs no horizontal scroll bar, clicks land where
+    // they are drawn, and the width holds for the pages after. The menu that
+    // chooses it comes after the page's own items, which learn the point
+    // clicked in the page's pixels.
     void screenWidthScalesThePageDownToTheView()
     {
         QWebEngineScript probe;
@@ -415,11 +416,14 @@ private slots:
             menu.addAction(QStringLiteral("page item"));
         });
         QSignalSpy chosen(&browser, &TPreviewBrowser::ScreenWidthChosen);
-        browser.resize(600, 400);
+        browser.resize(975, 400);   // 960 pixels beside the scroll bar: half of 1920
         browser.show();
         const QString fragment = QStringLiteral(
             "<div style=\"position:fixed;left:960px;top:0;width:960px;height:100px;background:#00f;z-index:9\""
-            " onclick=\"document.title = 'x' + event.clientX\"></div>");
+            " onclick=\"document.title = 'x' + event.clientX\"></div>"
+            "<div class=\"footer-more-trigger\" style=\"left:50%;width:0;height:20px;padding:0;border:0\">"
+            "<div class=\"footer-more-trigger\" style=\"left:-960px;top:0;width:1920px;height:20px;padding:0;border:0\">"
+            "</div></div>");
         QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
         const auto openMenu = [&] {
             QTest::mouseClick(browser.View()->focusProxy(), Qt::RightButton, {}, QPoint(300, 200));
@@ -442,21 +446,22 @@ private slots:
         browser.ContextMenu()->close();
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().toInt(), 1920);
-        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1920, kTimeout);
+        const QString laidOut = QStringLiteral("[document.documentElement.clientWidth, document.documentElement.scrollWidth]");
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, laidOut).toList(), QVariantList({1920, 1920}), kTimeout);
 
         QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
-        QCOMPARE(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1920);
-        QTRY_VERIFY_WITH_TIMEOUT(browser.grab().toImage().pixel(302, 20) == qRgb(0, 0, 255), kTimeout);
-        QVERIFY(browser.grab().toImage().pixel(297, 20) != qRgb(0, 0, 255));
-        QTest::mouseClick(browser.View()->focusProxy(), Qt::LeftButton, {}, QPoint(450, 20));
+        QCOMPARE(Eval(browser, laidOut).toList(), QVariantList({1920, 1920}));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.grab().toImage().pixel(482, 20) == qRgb(0, 0, 255), kTimeout);
+        QVERIFY(browser.grab().toImage().pixel(477, 20) != qRgb(0, 0, 255));
+        QTest::mouseClick(browser.View()->focusProxy(), Qt::LeftButton, {}, QPoint(720, 20));
         QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("x1440"), kTimeout);
         QVERIFY(openMenu());
-        QCOMPARE(hit.toList(), QVariantList({960, 640}));
+        QCOMPARE(hit.toList(), QVariantList({600, 400}));
         QVERIFY(browser.ContextMenu()->actions().at(2)->menu()->actions().at(1)->isChecked());
         browser.ContextMenu()->close();
         everyPage.remove(probe);
 
-        // A view at least as wide as the width shows the page at its size.
+        // A view with room for the width shows the page at its size.
         browser.resize(1000, 400);
         browser.SetScreenWidth(800);
         QCOMPARE(browser.ZoomFactor(), 1.0);
