@@ -51,6 +51,9 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
                               ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")),
                               QWebEngineScript::DocumentCreation));
     scripts.insert(PageScript(QStringLiteral("bridge.js"), QWebEngineScript::DocumentCreation));
+    // First once the document is parsed: it counts the elements as the code
+    // made them, before the scripts below add any.
+    scripts.insert(PageScript(QStringLiteral("hittest.js"), QWebEngineScript::DocumentReady));
     // The storefront widgets, once the document is parsed. The probe runs in
     // the page's own world, before the emulation, to tell it whether the
     // page switches its widgets itself.
