@@ -6,6 +6,7 @@
 #include "PageBytes.h"
 #include "PageElements.h"
 
+#include <QPainter>
 #include <QSet>
 #include <QVariantMap>
 
@@ -214,6 +215,42 @@ QRect BackgroundPlacement(const TPictureHit& hit, QSize natural)
     const double x = length(position.value(0, QStringLiteral("0px")), box.width() - size.width(), 0);
     const double y = length(position.value(1, QStringLiteral("0px")), box.height() - size.height(), 0);
     return QRectF(QPointF(x, y), size).toRect();
+}
+
+QImage PictureAsShown(const TPictureHit& hit, const QImage& natural)
+{
+    if (natural.isNull() || hit.Size.isEmpty())
+        return {};
+    if (!hit.Background)
+        return natural.size() == hit.Size ? natural
+                                          : natural.scaled(hit.Size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage shown(hit.Size, QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    const QRect at = BackgroundPlacement(hit, natural.size());
+    if (at.isEmpty())
+        return shown;
+    // "repeat-x" is "repeat no-repeat", one keyword is both ways.
+    QStringList repeat = hit.BackgroundRepeat.split(u' ', Qt::SkipEmptyParts);
+    if (repeat.value(0) == QLatin1String("repeat-x"))
+        repeat = {QStringLiteral("repeat"), QStringLiteral("no-repeat")};
+    else if (repeat.value(0) == QLatin1String("repeat-y"))
+        repeat = {QStringLiteral("no-repeat"), QStringLiteral("repeat")};
+    const bool tileX = repeat.value(0, QStringLiteral("repeat")) != QLatin1String("no-repeat");
+    const bool tileY = repeat.value(1, repeat.value(0, QStringLiteral("repeat"))) != QLatin1String("no-repeat");
+    // Tiles run back from the placed one to the element's edge.
+    const auto first = [](int start, int step) { return start - int(std::ceil(double(start) / step)) * step; };
+    QPainter painter(&shown);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int y = tileY ? first(at.y(), at.height()) : at.y(); y < hit.Size.height(); y += at.height()) {
+        for (int x = tileX ? first(at.x(), at.width()) : at.x(); x < hit.Size.width(); x += at.width()) {
+            painter.drawImage(QRect(QPoint(x, y), at.size()), natural);
+            if (!tileX)
+                break;
+        }
+        if (!tileY)
+            break;
+    }
+    return shown;
 }
 
 QString ApplyCodeEdits(const QString& code, const QList<TCodeEdit>& edits)

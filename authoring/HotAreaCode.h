@@ -9,6 +9,7 @@
 // for an element is the number of the same element here.
 #include "HotAreas.h"
 
+#include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -39,9 +40,14 @@ struct TPictureHit {
     static std::optional<TPictureHit> FromVariant(const QVariant& value);
 };
 
-// Where a background picture of `natural` size is drawn on an element of
-// `box` size, as the hit describes its placement; tiles repeat from there.
+// Where a background picture of `natural` size is drawn on the hit
+// element, as the hit describes its placement; tiles repeat from there.
 QRect BackgroundPlacement(const TPictureHit& hit, QSize natural);
+
+// The picture as the page shows it on the hit element, at the element's CSS
+// size: an img's picture scaled to its box, a background laid as the page
+// lays it (tiled where it repeats) on white. A null image stays null.
+QImage PictureAsShown(const TPictureHit& hit, const QImage& natural);
 
 struct TCodeEdit {
     qsizetype From = 0;   // [From, To) of the code, replaced by Text

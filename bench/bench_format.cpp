@@ -53,6 +53,7 @@ public:
     void ShowMessage(QWidget*, const QString&, const QString&, TMsgIcon) override {}
     bool ExecuteSave(QWidget*, const TSaveRequest&, QString&) override { return false; }
     bool ExecuteFont(QWidget*, TFontChoice&) override { return false; }
+    bool ExecuteDialog(QDialog&) override { return false; }
 };
 
 const qsizetype kFragments[] = {Fragment100K, Fragment1M, Fragment4M, Fragment10M};

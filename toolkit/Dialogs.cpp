@@ -91,6 +91,12 @@ bool TQtDialogs::ExecuteFont(QWidget* owner, TFontChoice& choice)
     return true;
 }
 
+bool TQtDialogs::ExecuteDialog(QDialog& dialog)
+{
+    const TBusyCursor::TPause userTurn;
+    return dialog.exec() == QDialog::Accepted;
+}
+
 // ---------------------------------------------------------------------------
 
 TFontDialog::TFontDialog(QWidget* owner) : QDialog(owner)

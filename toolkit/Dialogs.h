@@ -36,6 +36,9 @@ public:
     virtual bool ExecuteSave(QWidget* owner, const TSaveRequest& request, QString& fileName) = 0;
     // Runs the font dialog starting from `choice`; on confirm `choice` holds the result.
     virtual bool ExecuteFont(QWidget* owner, TFontChoice& choice) = 0;
+    // Runs a dialog of the program's own (made by the caller, its owner its
+    // parent) until the user closes it; true when accepted.
+    virtual bool ExecuteDialog(QDialog& dialog) = 0;
 
     // The implementation in use; the real Qt dialogs unless a test set another.
     static TDialogs& Instance();
@@ -79,4 +82,5 @@ public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon) override;
     bool ExecuteSave(QWidget* owner, const TSaveRequest& request, QString& fileName) override;
     bool ExecuteFont(QWidget* owner, TFontChoice& choice) override;
+    bool ExecuteDialog(QDialog& dialog) override;
 };

@@ -22,3 +22,15 @@ bool FakeDialogs::ExecuteFont(QWidget*, TFontChoice& choice)
     choice = fontAnswer;
     return true;
 }
+
+bool FakeDialogs::ExecuteDialog(QDialog& dialog)
+{
+    dialogsShown.append(dialog.windowTitle());
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    if (driveDialog)
+        driveDialog(dialog);
+    const bool accepted = dialog.isHidden() && dialog.result() == QDialog::Accepted;
+    dialog.hide();
+    return accepted;
+}

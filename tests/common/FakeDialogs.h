@@ -4,6 +4,9 @@
 #include "Dialogs.h"
 
 #include <QList>
+#include <QStringList>
+
+#include <functional>
 
 struct ShownMessage {
     QString text;
@@ -19,6 +22,7 @@ public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, TMsgIcon icon) override;
     bool ExecuteSave(QWidget* owner, const TSaveRequest& request, QString& fileName) override;
     bool ExecuteFont(QWidget* owner, TFontChoice& choice) override;
+    bool ExecuteDialog(QDialog& dialog) override;
 
     QList<ShownMessage> messages;
 
@@ -30,4 +34,10 @@ public:
     bool fontConfirm = false;
     TFontChoice fontAnswer;
     QList<TFontChoice> fontShown;   // what each run of the dialog started from
+
+    // The program's own dialogs: shown without a modal loop and handed to
+    // `driveDialog`, which works them as the user would and closes them (a
+    // dialog left open counts as cancelled). Without a driver, cancelled.
+    std::function<void(QDialog&)> driveDialog;
+    QStringList dialogsShown;   // their titles
 };
