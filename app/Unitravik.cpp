@@ -6,8 +6,11 @@
 #include "Exception.h"
 #include "FindReplace.h"
 #include "Formatting.h"
+#include "HotAreaCode.h"
+#include "HotAreaDialog.h"
 #include "LiveRefresh.h"
 #include "PageComposer.h"
+#include "PictureFetch.h"
 #include "PlainText.h"
 #include "PreviewBridge.h"
 #include "PreviewBrowser.h"
@@ -37,6 +40,8 @@
 namespace {
 // The customer's screen width the preview lays pages out at (0: the view's).
 constexpr const char* kScreenWidthKey = "preview/screenWidth";
+// How the hot-area editor last wrote its areas: "map" or "links".
+constexpr const char* kHotAreaOutputKey = "hotAreas/output";
 
 // A failing handler shows its message the way the application's default
 // handler does, and the window goes on. Catching here keeps the exception
@@ -372,6 +377,13 @@ void Tfrmravik::WireEvents()
 
     connect(wb1, &TPreviewBrowser::ScreenWidthChosen, this,
             [](int width) { UserSettings().setValue(QLatin1String(kScreenWidthKey), width); });
+    wb1->SetContextMenuExtender([this](QMenu& menu, const QVariant& hit) {
+        if (!TPictureHit::FromVariant(hit))
+            return;
+        QAction* item = menu.addAction(QStringLiteral("编辑热区..."));
+        item->setObjectName(QStringLiteral("editHotAreas"));
+        connect(item, &QAction::triggered, this, [this, hit] { Run([&] { wb1EditHotAreas(wb1, hit); }); });
+    });
     connect(publishCheck_, &TPublishChecker::Finished, this,
             [this](const QJsonObject& report) { wb1->Bridge().SetFindings(report); });
     connect(&wb1->Bridge(), &TPreviewBridge::FindingChosen, this,
@@ -458,6 +470,7 @@ void Tfrmravik::LocalPreview()
     ComposeAndWrite(code);
     const TPageTemplate& page = PageTemplate(ShopVersion());
     checkedCode_ = code;
+    checkedVersion_ = ShopVersion();
     wb1->Bridge().ClearFindings();
     publishCheck_->Start({page.Head, code, page.Tail, ShopVersionName(ShopVersion())});
     wb1->Navigate(CachePagePath(), ShopVersion());
@@ -612,4 +625,67 @@ void Tfrmravik::wb1FindingChosen(QObject*, qsizetype From, qsizetype To)
         SelectCodePaneText(*redt1, checked, From, To);
     else
         redt1->setFocus();
+}
+
+// The picture is looked for in the code the page on show was made from; in
+// code typed since, its place may be another. Its pixels come before the
+// editor opens, from the browser's cache as a rule.
+void Tfrmravik::wb1EditHotAreas(QObject*, const QVariant& Hit)
+{
+    const std::optional<TPictureHit> hit = TPictureHit::FromVariant(Hit);
+    if (!hit)
+        return;
+    const QString code = CodePaneText(*redt1->document());
+    if (code != checkedCode_) {
+        TDialogs::Instance().ShowMessage(wb1->window(), QStringLiteral("代码在这次预览之后又改过了，请等预览更新后再编辑热区。"),
+                                         kHintCaption, TMsgIcon::Information);
+        return;
+    }
+    const TPageTemplate& page = PageTemplate(checkedVersion_);
+    auto found = std::make_shared<THotAreaCode>(page.Head, code, page.Tail, *hit);
+    if (!found->Problem().isEmpty()) {
+        TDialogs::Instance().ShowMessage(wb1->window(), found->Problem(), kHintCaption, TMsgIcon::Information);
+        return;
+    }
+    if (!pictureFetch_)
+        pictureFetch_ = new TPictureFetch(this);
+    pictureFetch_->Fetch(hit->Loaded ? hit->Picture : QUrl(), [this, hit = *hit, found, code](const QImage& natural) {
+        // Not inside the browser's answer: the dialog runs an event loop.
+        QTimer::singleShot(0, this, [=, this] { Run([&] { EditHotAreas(hit, *found, code, natural); }); });
+    });
+}
+
+void Tfrmravik::EditHotAreas(const TPictureHit& hit, const THotAreaCode& found, const QString& code, const QImage& natural)
+{
+    THotOutput output = UserSettings().value(QLatin1String(kHotAreaOutputKey)).toString() == QLatin1String("links")
+                            ? THotOutput::PositionedLinks
+                            : THotOutput::ImageMap;
+    if (found.Written())
+        output = *found.Written();
+    const auto allows = [&found](THotOutput o, const QList<THotArea>& areas, QString* why) {
+        return found.Allows(o, areas, why);
+    };
+    THotAreaDialog dialog(PictureAsShown(hit, natural), found.PictureSize(), hit.Picture.toString(), found.Areas(),
+                          output, allows, wb1->window());
+    if (!TDialogs::Instance().ExecuteDialog(dialog))
+        return;
+    // The dialog kept the window from the user, but not from every command.
+    if (CodePaneText(*redt1->document()) != code) {
+        TDialogs::Instance().ShowMessage(wb1->window(), QStringLiteral("编辑热区时代码改过了，热区没有写入。"), kHintCaption,
+                                         TMsgIcon::Warning);
+        return;
+    }
+    UserSettings().setValue(QLatin1String(kHotAreaOutputKey),
+                            dialog.Output() == THotOutput::ImageMap ? QStringLiteral("map") : QStringLiteral("links"));
+    QList<TPaneEdit> edits;
+    for (const TCodeEdit& e : found.Edits(dialog.Areas(), dialog.Output()))
+        edits.append({e.From, e.To, e.Text});
+    if (edits.isEmpty())
+        return;
+    EditCodePane(*redt1, code, edits);
+    // The preview follows as after any change; docked, it is on show.
+    if (frmPreview->isWindow())
+        liveRefresh_->Soon();
+    else if (vmpgcntrl1->ActivePage() == vmtbshtTabSheet2)
+        LocalPreview();
 }

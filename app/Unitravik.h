@@ -26,6 +26,9 @@ class QPushButton;
 class QRadioButton;
 class QTextEdit;
 class TLiveRefresh;
+class THotAreaCode;
+struct TPictureHit;
+class TPictureFetch;
 class TPreviewBrowser;
 class TPublishChecker;
 
@@ -118,6 +121,9 @@ public:
     // A finding chosen in the preview's publish check: [From, To) of the
     // code that was checked.
     void wb1FindingChosen(QObject* Sender, qsizetype From, qsizetype To);
+    // "编辑热区..." from the preview's menu: `Hit` is what the page said lies
+    // under the pointer. The editor opens once the picture's pixels are in.
+    void wb1EditHotAreas(QObject* Sender, const QVariant& Hit);
 
     // The shop version of the checked radio button.
     TShopVersion ShopVersion() const;
@@ -158,4 +164,8 @@ private:
     bool previewHasFloated_ = false;
     TPublishChecker* publishCheck_ = nullptr;
     QString checkedCode_;   // the code of the latest local preview, which its findings point into
+    TShopVersion checkedVersion_ = TShopVersion::Professional;   // the storefront it went into
+    TPictureFetch* pictureFetch_ = nullptr;
+    // The hot-area editor over a picture found in `code`, its pixels fetched.
+    void EditHotAreas(const TPictureHit& hit, const THotAreaCode& found, const QString& code, const QImage& natural);
 };

@@ -92,6 +92,23 @@ QString WithCrLfBreaks(QStringView text)
     return result;
 }
 
+void EditCodePane(QTextEdit& pane, QStringView codePaneText, const QList<TPaneEdit>& edits)
+{
+    if (edits.isEmpty())
+        return;
+    QTextCursor cursor(pane.document());
+    cursor.beginEditBlock();
+    // From the last: the positions of the earlier ones stay where they were.
+    for (qsizetype i = edits.size(); i-- > 0;) {
+        const TPaneEdit& e = edits[i];
+        cursor.setPosition(DocumentPosition(codePaneText, e.From));
+        cursor.setPosition(DocumentPosition(codePaneText, e.To), QTextCursor::KeepAnchor);
+        cursor.insertText(PaneSafeText(e.Text), QTextCharFormat());
+    }
+    cursor.endEditBlock();
+    pane.setTextCursor(cursor);
+}
+
 void SetCodePaneText(QTextEdit& pane, const QString& text, const std::function<void(QTextDocument&)>& decorate)
 {
     ClearInsertionFormat(pane);

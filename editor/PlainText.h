@@ -1,6 +1,7 @@
 #pragma once
 // The code pane's text as the rest of the program sees it: every character
 // the document holds, with each line break written as CR LF.
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -49,6 +50,20 @@ void SelectCodePaneText(QTextEdit& pane, QStringView codePaneText, qsizetype fro
 // the decoration. The caret goes to the start.
 void SetCodePaneText(QTextEdit& pane, const QString& text,
                      const std::function<void(QTextDocument&)>& decorate = {});
+
+// One replacement in the pane's text as CodePaneText() gives it:
+// [From, To) becomes Text (whose line breaks may be CR LF, CR or LF).
+struct TPaneEdit {
+    qsizetype From = 0;
+    qsizetype To = 0;
+    QString Text;
+};
+
+// Makes `edits` (in order, not overlapping) in the pane as one step the
+// user undoes at once, the rest of the text and the undo history kept. The
+// new text carries no character formatting; the caret goes to the end of
+// the first edit's text. `codePaneText` is the pane's CodePaneText().
+void EditCodePane(QTextEdit& pane, QStringView codePaneText, const QList<TPaneEdit>& edits);
 
 // Moves the caret to the start and makes the text typed next carry no
 // character formatting. The pane's text is not touched.

@@ -24,7 +24,8 @@ TPictureFetch::~TPictureFetch()
 
 void TPictureFetch::Fetch(const QUrl& url, std::function<void(const QImage&)> done, int timeout)
 {
-    Finish({});
+    timer_.stop();
+    ++serial_;   // the fetch this one overtakes is dropped
     done_ = std::move(done);
     const int serial = ++serial_;
     if (!url.isValid() || url.isEmpty()) {

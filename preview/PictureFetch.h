@@ -24,7 +24,7 @@ public:
     // Calls `done` once, from the event loop, with the picture at `url`, or
     // with a null image when it cannot be had within `timeout` ms (it did
     // not load, is no picture, or the host does not answer). A fetch started
-    // while another runs ends the other with a null image.
+    // while another runs drops the other: its `done` is never called.
     void Fetch(const QUrl& url, std::function<void(const QImage&)> done, int timeout = 5000);
 
 private:

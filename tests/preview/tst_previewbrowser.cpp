@@ -406,7 +406,10 @@ private slots:
         QWebEngineScript probe;
         probe.setWorldId(PageScriptWorld);
         probe.setInjectionPoint(QWebEngineScript::DocumentReady);
-        probe.setSourceCode(QStringLiteral("window.ravikHitTest = function (x, y) { return [x, y]; };"));
+        // Unchangeable, so the preview's own hit test, which comes after it,
+        // leaves it in place.
+        probe.setSourceCode(QStringLiteral("Object.defineProperty(window, 'ravikHitTest',"
+                                           " {value: function (x, y) { return [x, y]; }, writable: false});"));
         QWebEngineScriptCollection& everyPage = *QWebEngineProfile::defaultProfile()->scripts();
         everyPage.insert(probe);
         TPreviewBrowser browser;
