@@ -121,7 +121,9 @@ void THotAreaCanvas::paintEvent(QPaintEvent* event)
         case THotArea::TShape::Other:
             continue;   // nowhere to draw it
         case THotArea::TShape::Rect:
-            painter.drawRect(r);
+            // A stroked rectangle reaches one pixel past its size: the
+            // outline lies on the area's own edge pixels.
+            painter.drawRect(r.adjusted(0, 0, -1, -1));
             break;
         }
         painter.setPen(colour.darker(150));

@@ -22,8 +22,9 @@
 #include <algorithm>
 
 namespace {
-constexpr int kNumberWidth = 110;
-constexpr int kTipWidth = 130;
+constexpr int kNumberWidth = 64;
+constexpr int kTipWidth = 110;
+constexpr int kListWidth = 480;   // the list's share of the dialog at first
 const QColor kSelectedRow(255, 226, 190);
 }
 
@@ -55,7 +56,8 @@ public:
     void Show(const THotArea& area, bool selected)
     {
         number_->setText(area.Editable() ? QString::number(index_ + 1)
-                                         : QStringLiteral("%1 %2，保留原样").arg(index_ + 1).arg(area.ShapeName()));
+                                         : QStringLiteral("%1 %2").arg(index_ + 1).arg(area.ShapeName()));
+        number_->setToolTip(area.Editable() ? QString() : QStringLiteral("%1热区，保留原样，不能编辑").arg(area.ShapeName()));
         // Set only when it differs: the caret stays where the user types.
         if (link_->text() != area.Link)
             link_->setText(area.Link);
@@ -194,8 +196,10 @@ THotAreaDialog::THotAreaDialog(const QImage& picture, QSize size, const QString&
     SetZoom(1, {});
     // Room for the picture at 100 % and the list, as far as the screen allows.
     const QRect screen = (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    resize(std::clamp(size.width() + 560, 760, screen.width() * 9 / 10),
-           std::clamp(size.height() + 170, 420, screen.height() * 9 / 10));
+    const int frame = 2 * view_->frameWidth() + view_->verticalScrollBar()->sizeHint().width();
+    resize(std::clamp(size.width() + frame + kListWidth + 40, 760, screen.width() * 9 / 10),
+           std::clamp(size.height() + frame + 150, 420, screen.height() * 9 / 10));
+    splitter->setSizes({width() - kListWidth, kListWidth});
     canvas_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -245,13 +249,8 @@ void THotAreaDialog::ShowSelection(int index)
 {
     for (int i = 0; i < rows_.size(); ++i)
         rows_[i]->Show(model_->At(i), i == index);
-    if (index >= 0 && index < rows_.size()) {
+    if (index >= 0 && index < rows_.size())
         rowsView_->ensureWidgetVisible(rows_[index]);
-        // The area comes into the picture's view too.
-        const QRect r = model_->At(index).Rect;
-        const QPoint centre = canvas_->ToWidget(r.center());
-        view_->ensureVisible(centre.x(), centre.y(), view_->viewport()->width() / 3, view_->viewport()->height() / 3);
-    }
 }
 
 void THotAreaDialog::UpdateChoices()
@@ -324,8 +323,14 @@ bool THotAreaDialog::eventFilter(QObject* watched, QEvent* event)
 {
     const QVariant row = watched->property("hotAreaRow");
     if (row.isValid()) {
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)
+        if ((event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress) &&
+            model_->Selected() != row.toInt()) {
             model_->Select(row.toInt());
+            // Chosen in the list, the area comes into the picture's view
+            // (never while drawing: the picture would move under the pointer).
+            const QPoint centre = canvas_->ToWidget(model_->At(row.toInt()).Rect.center());
+            view_->ensureVisible(centre.x(), centre.y(), view_->viewport()->width() / 3, view_->viewport()->height() / 3);
+        }
         // The fields' own undo would undo only their text: the dialog's
         // shortcuts take these keys.
         if (event->type() == QEvent::ShortcutOverride) {
