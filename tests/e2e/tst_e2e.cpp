@@ -6,6 +6,7 @@
 // the side bar is 87 pixels wide and the find panel sits at (720, 96).
 #include "Desktop.h"
 #include "Fragments.h"
+#include "PictureServer.h"
 
 #include <QFile>
 #include <algorithm>
@@ -72,6 +73,31 @@ int CountPixels(const QImage& image, const QRect& area, const std::function<bool
         for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
             count += test(image.pixel(x, y));
     return count;
+}
+
+// A shop sign whose top-left corner is marked, so that it can be found on
+// the screen wherever it is drawn.
+const QColor kSignColour(30, 160, 90);
+const QColor kSignMark(250, 20, 20);
+QImage MarkedSign()
+{
+    QImage sign(600, 150, QImage::Format_RGB32);
+    sign.fill(kSignColour);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            sign.setPixel(x, y, kSignMark.rgb());
+    return sign;
+}
+
+// Where the marked sign's top-left corner is in `image`, or (-1, -1).
+QPoint FindSign(const QImage& image)
+{
+    for (int y = 0; y + 3 < image.height(); ++y)
+        for (int x = 0; x + 3 < image.width(); ++x)
+            if (IsColour(image.pixel(x, y), kSignMark) && IsColour(image.pixel(x + 2, y + 2), kSignMark) &&
+                IsColour(image.pixel(x + 3, y), kSignColour) && IsColour(image.pixel(x, y + 3), kSignColour))
+                return QPoint(x, y);
+    return QPoint(-1, -1);
 }
 
 // The code pane's first rows show text: dark pixels, far more than a caret's.
@@ -313,6 +339,66 @@ private slots:
         desktop.CloseMainWindow();
         QVERIFY(desktop.Program().waitForFinished(15000));
         QCOMPARE(desktop.Program().exitCode(), 0);
+    }
+
+    // Two hot areas drawn with the mouse on a picture of the preview, their
+    // links typed: the page gets them where they were drawn, to the pixel.
+    void hotAreasDrawnOnAPicture()
+    {
+        PictureServer server;
+        const QString sign = server.Add(QStringLiteral("/sign.png"), MarkedSign());
+        Desktop desktop(UnderWindowManager());
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        QVERIFY(desktop.Start(Program(), kTitle));
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+        const QString code = QStringLiteral("<p>店招</p><img src=\"%1\" width=\"600\" height=\"150\"><p>完</p>").arg(sign);
+        desktop.SetClipboard(code);
+        desktop.Click(kCodePane);
+        desktop.Keys(QStringLiteral("ctrl+v"));
+        desktop.Click(kPreviewTab);
+        QPoint inPreview;
+        QVERIFY(desktop.WaitUntil([&] { return (inPreview = FindSign(desktop.Grab())).x() >= 0; }, "sign-shown"));
+
+        // Its menu's first item opens the editor over it.
+        desktop.Click(inPreview + QPoint(100, 50), 3);
+        QVERIFY(desktop.WaitUntil([&] { return !desktop.OtherWindows().isEmpty(); }, "menu"));
+        desktop.Keys(QStringLiteral("Down Return"));
+        const unsigned editor = DialogWithFocus(desktop, QStringLiteral("hot-area-editor"));
+        QVERIFY(editor);
+        QCOMPARE(desktop.Title(editor), QStringLiteral("编辑热区"));
+        QPoint inEditor;
+        QVERIFY(desktop.WaitUntil([&] { return (inEditor = FindSign(desktop.Grab(editor))).x() >= 0; }, "sign-in-editor"));
+        const QPoint origin = desktop.Geometry(editor).topLeft() - desktop.Geometry().topLeft() + inEditor;
+
+        const auto draw = [&](QPoint from, QPoint to) {
+            desktop.MoveTo(origin + from);
+            desktop.ButtonDown();
+            for (int step = 1; step <= 4; ++step)
+                desktop.MoveTo(origin + from + (to - from) * step / 4);
+            desktop.ButtonUp();
+        };
+        draw(QPoint(40, 30), QPoint(160, 90));
+        desktop.Type(QStringLiteral("https://e2e.example.com/1"));
+        draw(QPoint(420, 120), QPoint(300, 20));
+        desktop.Type(QStringLiteral("https://e2e.example.com/2"));
+        desktop.Keys(QStringLiteral("Return"));
+        QVERIFY(desktop.WaitUntil([&] { return desktop.OtherWindows().isEmpty(); }, "editor-closed"));
+
+        // The page shown next is the cache page, with the areas as drawn:
+        // the topmost, drawn last, first.
+        QFile cache(desktop.WorkDir() + QStringLiteral("/files/cache.html"));
+        QVERIFY(desktop.WaitUntil(
+            [&] {
+                cache.close();
+                return cache.open(QIODevice::ReadOnly) && cache.readAll().contains("<map");
+            },
+            "map-written"));
+        cache.seek(0);
+        const QByteArray page = cache.readAll();
+        QVERIFY2(page.contains("<map name=\"hotarea-1\"><area shape=\"rect\" coords=\"300,20,420,120\" "
+                               "href=\"https://e2e.example.com/2\" target=\"_blank\"><area shape=\"rect\" "
+                               "coords=\"40,30,160,90\" href=\"https://e2e.example.com/1\" target=\"_blank\"></map>"),
+                 page.mid(page.indexOf("<img src=\"http://127.0.0.1"), 400).constData());
     }
 
     void longLineDrawn()
