@@ -13,6 +13,8 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QWheelEvent>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -165,6 +167,21 @@ private slots:
             QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(420, 30));
             QTest::keyClick(canvas, Qt::Key_Delete);
             QCOMPARE(d.Model().Count(), 2);
+
+            // Ctrl+wheel zooms in: an edge at picture x 32 is drawn at 48;
+            // "适合窗口" shows the whole picture.
+            QWheelEvent wheel(QPointF(100, 60), canvas->mapToGlobal(QPointF(100, 60)), {}, QPoint(0, 120), Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(canvas, &wheel);
+            QCOMPARE(d.Canvas()->Zoom(), 1.5);
+            const QImage zoomed = canvas->grab().toImage();
+            QCOMPARE(QColor(zoomed.pixel(48, 75)), QColor(0, 120, 215));
+            QVERIFY(QColor(zoomed.pixel(47, 75)) != QColor(0, 120, 215));
+            for (auto* button : d.findChildren<QPushButton*>())
+                if (button->text() == QStringLiteral("适合窗口"))
+                    QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(d.Canvas()->Zoom() < 1.5);
+            QVERIFY(d.PictureView()->viewport()->rect().contains(d.Canvas()->geometry()));
 
             // OK refused for the second link; Enter in its fixed field is OK.
             QTest::mouseClick(d.LinkField(0), Qt::LeftButton);
