@@ -124,16 +124,17 @@ THotAreaDialog::THotAreaDialog(const QImage& picture, QSize size, const QString&
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto* header = new QHBoxLayout;
-    header->setContentsMargins(4, 0, 4, 0);
+    header->setContentsMargins(5, 0, 5, 0);
     const auto heading = [&](const QString& text, int width) {
         auto* label = new QLabel(text, right);
         if (width > 0)
             label->setFixedWidth(width);
         header->addWidget(label, width > 0 ? 0 : 1);
     };
+    // Over the columns of the rows: the box carries its own caption.
     heading(QStringLiteral("热区"), kNumberWidth);
     heading(QStringLiteral("链接"), 0);
-    heading(QStringLiteral("新窗口打开"), 0);
+    heading(QString(), QCheckBox(QStringLiteral("新窗口打开")).sizeHint().width());
     heading(QStringLiteral("提示文字"), kTipWidth);
     rightLayout->addLayout(header);
     rowsBox_ = new QWidget(right);
@@ -198,7 +199,7 @@ THotAreaDialog::THotAreaDialog(const QImage& picture, QSize size, const QString&
     const QRect screen = (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
     const int frame = 2 * view_->frameWidth() + view_->verticalScrollBar()->sizeHint().width();
     resize(std::clamp(size.width() + frame + kListWidth + 40, 760, screen.width() * 9 / 10),
-           std::clamp(size.height() + frame + 150, 420, screen.height() * 9 / 10));
+           std::clamp(size.height() + frame + 150, 360, screen.height() * 9 / 10));
     splitter->setSizes({width() - kListWidth, kListWidth});
     canvas_->setFocus(Qt::OtherFocusReason);
 }
