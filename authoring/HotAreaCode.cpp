@@ -12,7 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -65,52 +65,63 @@ bool HasValue(const GumboAttribute& a)
     return a.original_value.data != a.original_name.data;
 }
 
-std::vector<TStyleDeclaration> StyleOf(const GumboNode* node)
+TInlineStyle StyleOf(const GumboNode* node)
 {
     const GumboAttribute* style = Attribute(node, "style");
-    return style ? InlineDeclarations(style->value) : std::vector<TStyleDeclaration>();
+    return style ? ReadInlineStyle(style->value) : TInlineStyle();
 }
 
-bool StyleSays(const std::vector<TStyleDeclaration>& style, Bytes name, std::initializer_list<Bytes> values)
+bool Positioned(const GumboNode* node)
 {
-    const TStyleDeclaration* d = DeclarationInForce(style, name);
-    if (!d)
-        return false;
-    const QString value = QString::fromStdString(d->Value).toLower();
-    for (Bytes v : values) {
-        if (value == FromUtf8(v))
-            return true;
+    return StyleOf(node).Position != TInlineStyle::TPosition::Static;
+}
+
+bool Absolute(const GumboNode* node)
+{
+    return StyleOf(node).Position == TInlineStyle::TPosition::Absolute;
+}
+
+// A length in whole pixels, as `style` (an element's style attribute) sets
+// it; a bare 0 is one too.
+std::optional<int> Pixels(const TStyleLength& length, std::string_view style)
+{
+    if (!length.Found)
+        return std::nullopt;
+    double pixels = length.Pixels;
+    if (pixels < 0) {
+        const std::string_view declaration = style.substr(length.Begin, length.End - length.Begin);
+        std::string_view value = declaration.substr(std::min(declaration.size(), declaration.find(':') + 1));
+        while (!value.empty() && IsHtmlSpace(value.front()))
+            value.remove_prefix(1);
+        if (value != "0")
+            return std::nullopt;
+        pixels = 0;
     }
-    return false;
-}
-
-std::optional<int> StylePixels(const std::vector<TStyleDeclaration>& style, Bytes name)
-{
-    const TStyleDeclaration* d = DeclarationInForce(style, name);
-    double pixels = 0;
-    if (!d || !PixelLength(d->Value, pixels) || pixels > 1e6)
+    if (pixels > 1e6)
         return std::nullopt;
     return int(std::lround(pixels));
 }
 
 // HTML's list of numbers in a coords attribute: separated by white space,
-// commas or semicolons, each read as far as it is a number.
+// commas or semicolons, each read as far as it is a number (else 0).
 QList<double> Numbers(const QString& text)
 {
     QList<double> out;
     const QByteArray bytes = text.toLatin1();
     const char* p = bytes.constData();
     const char* end = p + bytes.size();
+    const auto separator = [](char c) { return c == ',' || c == ';' || IsHtmlSpace(c); };
     while (p < end) {
-        while (p < end && (*p == ' ' || *p == ',' || *p == ';' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f'))
+        while (p < end && separator(*p))
             ++p;
         if (p >= end)
             break;
-        const char* token = p;
-        while (p < end && !(*p == ' ' || *p == ',' || *p == ';' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f'))
+        double number = 0;
+        const auto [stop, error] = std::from_chars(p, end, number);
+        out.append(error == std::errc() && std::isfinite(number) ? number : 0);
+        p = std::max(p, stop);
+        while (p < end && !separator(*p))
             ++p;
-        const std::string word(token, p);
-        out.append(std::strtod(word.c_str(), nullptr));
     }
     return out;
 }
@@ -270,12 +281,14 @@ QString ApplyCodeEdits(const QString& code, const QList<TCodeEdit>& edits)
 // ---- reading ---------------------------------------------------------------
 
 namespace {
-// A part of a link box's content, from one child's start to the next's, so
-// that every byte between the tags is kept.
+// A part of a map's or a link box's content, from one child's start to the
+// next's, so that every byte between the tags is kept: the picture, a slot
+// that holds an area or a link, or whatever else is written there.
 struct TPiece {
-    enum class TKind { Text, Picture, Link } Kind = TKind::Text;
+    enum class TKind { Text, Picture, Slot } Kind = TKind::Text;
     QString Text;
 };
+using TPieceSpans = std::vector<std::pair<TPiece::TKind, int>>;
 
 THotArea::TShape ShapeOf(const QString& written)
 {
@@ -335,9 +348,11 @@ THotArea ReadLink(const GumboNode* node)
 {
     THotArea area;
     ReadLinkValues(node, area);
-    const std::vector<TStyleDeclaration> style = StyleOf(node);
-    const auto left = StylePixels(style, "left"), top = StylePixels(style, "top");
-    const auto width = StylePixels(style, "width"), height = StylePixels(style, "height");
+    const GumboAttribute* written = Attribute(node, "style");
+    const std::string_view text = written ? std::string_view(written->value) : std::string_view();
+    const TInlineStyle style = StyleOf(node);
+    const auto left = Pixels(style.Left, text), top = Pixels(style.Top, text);
+    const auto width = Pixels(style.Width, text), height = Pixels(style.Height, text);
     if (left && top && width && height && *width > 0 && *height > 0) {
         area.Rect = QRect(*left, *top, *width, *height);
         area.Read = THotArea::TRead{area.Rect, area.Link, area.NewWindow, area.Tip};
@@ -406,6 +421,34 @@ public:
         return end > begin && end <= page_.CodeEnd();
     }
 
+    // The content of `parent` (whole in the code) as pieces: `picture` and
+    // each child `slot` takes (from its start tag to the end of its end
+    // tag, if it has one) are pieces of their own, the rest is text.
+    template <class Slot>
+    TPieceSpans Cut(const GumboNode* parent, const GumboNode* picture, Slot&& slot)
+    {
+        TPieceSpans out;
+        size_t at = StartTagEnd(parent);
+        const GumboVector& children = parent->v.element.children;
+        for (unsigned i = 0; i < children.length; ++i) {
+            const auto* child = static_cast<const GumboNode*>(children.data[i]);
+            const bool isPicture = child == picture;
+            if (!isPicture && !slot(child))
+                continue;
+            const GumboElement& e = child->v.element;
+            const size_t begin = e.start_pos.offset;
+            const size_t end = !isPicture && e.original_end_tag.length > 0 ? e.end_pos.offset + e.original_end_tag.length
+                                                                           : StartTagEnd(child);
+            if (begin > at)
+                out.push_back({TPiece::TKind::Text, Span(at, begin)});
+            out.push_back({isPicture ? TPiece::TKind::Picture : TPiece::TKind::Slot, Span(begin, end)});
+            at = end;
+        }
+        if (parent->v.element.end_pos.offset > at)
+            out.push_back({TPiece::TKind::Text, Span(at, parent->v.element.end_pos.offset)});
+        return out;
+    }
+
     // Spans of bytes, kept until Map() turns them all into code positions
     // in one pass.
     int Span(size_t begin, size_t end)
@@ -449,7 +492,8 @@ struct THotAreaCode::TData {
     // picture: rewritten where it stands.
     bool mapInPlace = false;
     qsizetype mapFrom = -1, mapTo = -1;
-    QString mapName, mapStartTag, mapKept;
+    QString mapName, mapStartTag, mapEndTag;
+    QList<TPiece> mapPieces;
     QString freeName;   // a map name nothing in the page uses
 
     // The link box: the img's parent holding its links, or the element with
@@ -459,8 +503,6 @@ struct THotAreaCode::TData {
     qsizetype boxFrom = -1, boxTo = -1;
     QString boxStartTag, boxPlacedStartTag, boxEndTag;
     QList<TPiece> pieces;
-
-    QString Content(const QString& picture, const QString& links) const;
 };
 
 THotAreaCode::~THotAreaCode() = default;
@@ -530,11 +572,11 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
     std::vector<std::pair<int, int>> inner;       // a link's span and its content's
 
     // ---- the img and its map
-    int imgSpan = -1, usemapSpan = -1, imgPlaceSpan = -1, mapSpan = -1, mapStartSpan = -1;
-    std::vector<int> mapKeptSpans;
+    int imgSpan = -1, usemapSpan = -1, imgPlaceSpan = -1, mapStartSpan = -1, mapEndSpan = -1;
+    TPieceSpans mapPieceSpans;
     const GumboNode* map = nullptr;
     size_t mapBegin = 0, mapEnd = 0;
-    bool mapWhole = false, mapShared = false;
+    bool mapShared = false;
     if (!hit.Background) {
         const GumboElement& img = picture->v.element;
         imgSpan = reader.Span(img.start_pos.offset, TReader::StartTagEnd(picture));
@@ -557,11 +599,13 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
                 break;
             }
         }
+        // A map of the page's own, not the code's, stays as it is.
+        if (map && !reader.WholeInCode(map, mapBegin, mapEnd))
+            map = nullptr;
         if (map) {
             for (const TPageElement& e : elements)
                 mapShared |= e.Node != picture && Attribute(e.Node, "usemap") && AttributeValue(e.Node, "usemap") == d.usemap;
-            mapWhole = reader.WholeInCode(map, mapBegin, mapEnd);
-            if (mapWhole && img.start_pos.offset >= mapBegin && img.start_pos.offset < mapEnd) {
+            if (img.start_pos.offset >= mapBegin && img.start_pos.offset < mapEnd) {
                 problem_ = QStringLiteral("这张图片写在它自己的 map 里面，无法编辑它的热区。");
                 return;
             }
@@ -580,19 +624,9 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
             const GumboVector& children = map->v.element.children;
             for (unsigned i = 0; i < children.length; ++i) {
                 const auto* child = static_cast<const GumboNode*>(children.data[i]);
-                if (Is(child, GUMBO_TAG_AREA)) {
+                if (Is(child, GUMBO_TAG_AREA))
                     read.insert(read.begin(), {reader.Span(child->v.element.start_pos.offset, TReader::StartTagEnd(child)),
                                                ReadArea(child)});
-                } else if (IsElement(child)) {
-                    size_t b = 0, e = 0;
-                    if (reader.WholeInCode(child, b, e))
-                        mapKeptSpans.push_back(reader.Span(b, e));
-                } else if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_COMMENT ||
-                           child->type == GUMBO_NODE_CDATA) {
-                    const GumboText& t = child->v.text;
-                    if (reader.InCode(t.start_pos.offset))
-                        mapKeptSpans.push_back(reader.Span(t.start_pos.offset, t.start_pos.offset + t.original_text.length));
-                }
             }
             written_ = THotOutput::ImageMap;
         }
@@ -600,7 +634,7 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
 
     // ---- the link box
     const auto isLink = [](const GumboNode* node) {
-        return Is(node, GUMBO_TAG_A) && StyleSays(StyleOf(node), "position", {"absolute"});
+        return Is(node, GUMBO_TAG_A) && Absolute(node);
     };
     const auto holdsLinks = [&](const GumboNode* node) {
         const GumboVector& children = node->v.element.children;
@@ -609,9 +643,6 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
                 return true;
         }
         return false;
-    };
-    const auto positioned = [](const GumboNode* node) {
-        return StyleSays(StyleOf(node), "position", {"relative", "absolute", "fixed", "sticky"});
     };
     const GumboNode* box = nullptr;
     bool boxHasLinks = false;
@@ -626,16 +657,16 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
             problem_ = QStringLiteral("这个元素的结束标记不在自定义代码里，无法在其中放热区链接。");
             return;
         }
-        boxHasLinks = holdsLinks(box) && (hit.Positioned || positioned(box));
+        boxHasLinks = holdsLinks(box) && (hit.Positioned || Positioned(box));
     } else if (const GumboNode* parent = picture->parent;
-               IsElement(parent) && positioned(parent) && holdsLinks(parent) && reader.WholeInCode(parent, boxBegin, boxEnd)) {
+               IsElement(parent) && Positioned(parent) && holdsLinks(parent) && reader.WholeInCode(parent, boxBegin, boxEnd)) {
         box = parent;
         boxHasLinks = true;
     }
     if (boxHasLinks)
         written_ = THotOutput::PositionedLinks;
     int boxStartSpan = -1, boxEndSpan = -1, styleSpan = -1, boxPlaceSpan = -1;
-    std::vector<std::pair<TPiece::TKind, int>> pieceSpans;
+    TPieceSpans pieceSpans;
     if (box) {
         const GumboElement& b = box->v.element;
         d.box = true;
@@ -646,43 +677,32 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
             styleSpan = reader.Span(reader.Offset(style->original_value.data),
                                     reader.Offset(style->original_value.data) + style->original_value.length);
         d.plainBox = !hit.Background && b.attributes.length == 1 && Attribute(box, "style");
-        size_t at = TReader::StartTagEnd(box);
+        const auto slot = [&](const GumboNode* child) { return boxHasLinks && isLink(child); };
         for (unsigned i = 0; i < b.children.length; ++i) {
             const auto* child = static_cast<const GumboNode*>(b.children.data[i]);
             size_t begin = 0, end = 0;
-            TPiece::TKind kind = TPiece::TKind::Text;
-            if (child == picture) {
-                kind = TPiece::TKind::Picture;
-                begin = picture->v.element.start_pos.offset;
-                end = TReader::StartTagEnd(picture);
-            } else if (boxHasLinks && isLink(child)) {
+            if (slot(child)) {
                 if (!reader.WholeInCode(child, begin, end)) {
                     problem_ = QStringLiteral("热区链接的结束标记不在自定义代码里，无法编辑。");
                     return;
                 }
-                kind = TPiece::TKind::Link;
                 const int span = reader.Span(begin, end);
                 inner.push_back({span, reader.Span(TReader::StartTagEnd(child), child->v.element.end_pos.offset)});
                 read.push_back({span, ReadLink(child)});
-            } else {
-                d.plainBox &= (child->type == GUMBO_NODE_WHITESPACE ||
-                               (child->type == GUMBO_NODE_TEXT && BlankBytes(child->v.text.original_text)));
-                continue;
+            } else if (child != picture) {
+                d.plainBox &= child->type == GUMBO_NODE_WHITESPACE ||
+                              (child->type == GUMBO_NODE_TEXT && BlankBytes(child->v.text.original_text));
             }
-            if (begin > at)
-                pieceSpans.push_back({TPiece::TKind::Text, reader.Span(at, begin)});
-            pieceSpans.push_back({kind, reader.Span(begin, end)});
-            at = end;
         }
-        if (b.end_pos.offset > at)
-            pieceSpans.push_back({TPiece::TKind::Text, reader.Span(at, b.end_pos.offset)});
+        pieceSpans = reader.Cut(box, hit.Background ? nullptr : picture, slot);
     }
     // A map inside the box goes with the box.
-    if (map && mapWhole && !mapShared && !(box && mapBegin >= boxBegin && mapEnd <= boxEnd)) {
+    if (map && !mapShared && !(box && mapBegin >= boxBegin && mapEnd <= boxEnd)) {
         d.mapInPlace = true;
         d.mapName = d.usemap.mid(1);
-        mapSpan = reader.Span(mapBegin, mapEnd);
         mapStartSpan = reader.Span(mapBegin, TReader::StartTagEnd(map));
+        mapEndSpan = reader.Span(map->v.element.end_pos.offset, mapEnd);
+        mapPieceSpans = reader.Cut(map, nullptr, [](const GumboNode* child) { return Is(child, GUMBO_TAG_AREA); });
     }
 
     reader.Map();
@@ -700,26 +720,28 @@ THotAreaCode::THotAreaCode(const QString& head, const QString& code, const QStri
             d.imgAttributeAt -= length;
         }
     }
+    const auto pieces = [&](const TPieceSpans& spans) {
+        QList<TPiece> out;
+        for (const auto& [kind, span] : spans)
+            out.append({kind, kind == TPiece::TKind::Text ? text(span) : QString()});
+        return out;
+    };
     if (d.mapInPlace) {
-        d.mapFrom = reader.From(mapSpan);
-        d.mapTo = reader.To(mapSpan);
+        d.mapFrom = reader.From(mapStartSpan);
+        d.mapTo = reader.To(mapEndSpan);
         d.mapStartTag = text(mapStartSpan);
-        for (const int s : mapKeptSpans) {
-            const QString kept = text(s);
-            if (!IsBlank(kept))
-                d.mapKept += kept;
-        }
+        d.mapEndTag = text(mapEndSpan);
+        d.mapPieces = pieces(mapPieceSpans);
     }
     if (box) {
         d.boxFrom = reader.From(boxStartSpan);
         d.boxTo = reader.To(boxEndSpan);
         d.boxStartTag = d.boxPlacedStartTag = text(boxStartSpan);
         d.boxEndTag = text(boxEndSpan);
-        for (const auto& [kind, span] : pieceSpans)
-            d.pieces.append({kind, text(span)});
+        d.pieces = pieces(pieceSpans);
         // Links are placed against the nearest positioned element: an element
         // that is not one becomes one.
-        if (hit.Background && !hit.Positioned && !positioned(box)) {
+        if (hit.Background && !hit.Positioned && !Positioned(box)) {
             const QString kPlaced = QStringLiteral("position:relative;");
             if (styleSpan < 0) {
                 d.boxPlacedStartTag.insert(reader.From(boxPlaceSpan) - d.boxFrom, QStringLiteral(" style=\"%1\"").arg(kPlaced));
@@ -799,33 +821,49 @@ QString AreaText(const THotArea& a, THotOutput output, bool sameForm)
 }
 }
 
-// The box's content with `picture` for its img and `links` where its first
-// link was (or at the end, before the white space there), the white space
-// before each old link going with it.
-QString THotAreaCode::TData::Content(const QString& picture, const QString& links) const
+namespace {
+// Content cut into pieces, with `picture` for its picture and `items` in its
+// slots, in order: slots left over go with the white space before them,
+// items left over follow the last slot, each after the white space that
+// came before it. Without slots, the items go at the end, before the white
+// space there.
+QString Content(const QList<TPiece>& pieces, const QString& picture, const QStringList& items)
 {
+    const qsizetype slotCount = std::count_if(pieces.begin(), pieces.end(), [](const TPiece& p) {
+        return p.Kind == TPiece::TKind::Slot;
+    });
     QString out;
-    bool placed = false;
+    QString before;   // the white space before the last slot
+    qsizetype slot = 0;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         const TPiece& p = pieces[i];
-        const bool beforeLink = i + 1 < pieces.size() && pieces[i + 1].Kind == TPiece::TKind::Link;
-        if (p.Kind == TPiece::TKind::Link) {
-            if (!placed)
-                out += links;
-            placed = true;
-        } else if (p.Kind == TPiece::TKind::Picture) {
+        const bool beforeSlot = i + 1 < pieces.size() && pieces[i + 1].Kind == TPiece::TKind::Slot;
+        if (p.Kind == TPiece::TKind::Picture) {
             out += picture;
-        } else if (!(beforeLink && IsBlank(p.Text))) {
-            out += p.Text;
+        } else if (p.Kind == TPiece::TKind::Text) {
+            if (beforeSlot && IsBlank(p.Text))
+                before = p.Text;
+            else
+                before.clear();
+            if (!(beforeSlot && IsBlank(p.Text) && slot >= items.size()))
+                out += p.Text;
+        } else {
+            if (slot < items.size())
+                out += items[slot];
+            if (++slot == slotCount) {
+                for (qsizetype extra = slotCount; extra < items.size(); ++extra)
+                    out += before + items[extra];
+            }
         }
     }
-    if (!placed) {
+    if (slotCount == 0) {
         qsizetype at = out.size();
         while (at > 0 && IsBlank(out.mid(at - 1, 1)))
             --at;
-        out.insert(at, links);
+        out.insert(at, items.join(QString()));
     }
     return out;
+}
 }
 
 QList<TCodeEdit> THotAreaCode::Edits(const QList<THotArea>& areas, THotOutput output) const
@@ -835,19 +873,19 @@ QList<TCodeEdit> THotAreaCode::Edits(const QList<THotArea>& areas, THotOutput ou
     if (!problem_.isEmpty())
         return edits;
     const bool sameForm = written_ == output;
-    QString links;
+    QStringList items;
     for (const THotArea& a : areas)
-        links += AreaText(a, output, sameForm);
+        items << AreaText(a, output, sameForm);
 
     if (d.background) {
         const QString& start = areas.isEmpty() ? d.boxStartTag : d.boxPlacedStartTag;
-        edits.append({d.boxFrom, d.boxTo, start + d.Content({}, links) + d.boxEndTag});
+        edits.append({d.boxFrom, d.boxTo, start + Content(d.pieces, {}, items) + d.boxEndTag});
     } else if (areas.isEmpty()) {
         // No areas left: the picture as it would be without any.
         if (d.box && d.plainBox)
             edits.append({d.boxFrom, d.boxTo, d.imgTagBare});
         else if (d.box)
-            edits.append({d.boxFrom, d.boxTo, d.boxStartTag + d.Content(d.imgTagBare, {}) + d.boxEndTag});
+            edits.append({d.boxFrom, d.boxTo, d.boxStartTag + Content(d.pieces, d.imgTagBare, {}) + d.boxEndTag});
         else
             edits.append({d.imgFrom, d.imgTo, d.imgTagBare});
         if (d.mapInPlace)
@@ -859,10 +897,10 @@ QList<TCodeEdit> THotAreaCode::Edits(const QList<THotArea>& areas, THotOutput ou
             img = d.imgTagBare;
             img.insert(d.imgAttributeAt, QStringLiteral(" usemap=\"#%1\"").arg(Escaped(name)));
         }
-        QString map = d.mapInPlace ? d.mapStartTag : QStringLiteral("<map name=\"%1\">").arg(Escaped(name));
-        for (qsizetype i = areas.size(); i-- > 0;)
-            map += AreaText(areas[i], output, sameForm);
-        map += d.mapKept + QStringLiteral("</map>");
+        // The first in the map takes the click: the list's last.
+        QStringList inMap(items.rbegin(), items.rend());
+        const QString map = d.mapInPlace ? d.mapStartTag + Content(d.mapPieces, {}, inMap) + d.mapEndTag
+                                         : QStringLiteral("<map name=\"%1\">%2</map>").arg(Escaped(name), inMap.join(QString()));
         if (d.mapInPlace)
             edits.append({d.mapFrom, d.mapTo, map});
         if (d.box)
@@ -871,13 +909,13 @@ QList<TCodeEdit> THotAreaCode::Edits(const QList<THotArea>& areas, THotOutput ou
             edits.append({d.imgFrom, d.imgTo, d.mapInPlace ? img : img + map});
     } else {
         if (d.box)
-            edits.append({d.boxFrom, d.boxTo, d.boxStartTag + d.Content(d.imgTagBare, links) + d.boxEndTag});
+            edits.append({d.boxFrom, d.boxTo, d.boxStartTag + Content(d.pieces, d.imgTagBare, items) + d.boxEndTag});
         else
             edits.append({d.imgFrom, d.imgTo,
                           QStringLiteral("<div style=\"position:relative;width:%1px;height:%2px;\">%3%4</div>")
                               .arg(size_.width())
                               .arg(size_.height())
-                              .arg(d.imgTagBare, links)});
+                              .arg(d.imgTagBare, items.join(QString()))});
         if (d.mapInPlace)
             edits.append({d.mapFrom, d.mapTo, {}});
     }

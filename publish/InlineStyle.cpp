@@ -2,7 +2,8 @@
 
 #include "AsciiText.h"
 
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -11,17 +12,6 @@ namespace {
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-bool EqualsLower(std::string_view text, std::string_view lower)
-{
-    if (text.size() != lower.size())
-        return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (AsciiLower(text[i]) != lower[i])
-            return false;
-    }
-    return true;
 }
 
 std::string_view Trim(std::string_view text)
@@ -74,8 +64,10 @@ bool ReadNumber(std::string_view text, double& number, size_t& length)
     }
     if (digits == 0)
         return false;
-    // strtod, not stod: a run of a thousand digits is "huge", not an exception.
-    number = std::strtod(std::string(text.substr(0, digits)).c_str(), nullptr);
+    // Whatever the user's locale, the point is a point; a run of a thousand
+    // digits is out of range, and huge.
+    if (std::from_chars(text.data(), text.data() + digits, number).ec == std::errc::result_out_of_range)
+        number = HUGE_VAL;
     length = digits;
     return true;
 }
@@ -87,12 +79,13 @@ QString Written(std::string_view number)
 
 // The properties read, each a slot of its own: a declaration replaces the
 // one before unless that was !important and this one is not.
-enum TProperty { kWidth, kMinWidth, kMaxWidth, kPosition, kOverflowX, kFloat, kDisplay, kProperties };
+enum TProperty { kWidth, kMinWidth, kMaxWidth, kHeight, kLeft, kTop, kPosition, kOverflowX, kFloat, kDisplay, kProperties };
 
 int PropertyOf(std::string_view name)
 {
     static constexpr std::pair<std::string_view, int> kNames[] = {
-        {"width", kWidth},       {"min-width", kMinWidth}, {"max-width", kMaxWidth}, {"position", kPosition},
+        {"width", kWidth},       {"min-width", kMinWidth}, {"max-width", kMaxWidth}, {"height", kHeight},
+        {"left", kLeft},         {"top", kTop},            {"position", kPosition},
         {"overflow", kOverflowX}, {"overflow-x", kOverflowX}, {"float", kFloat},    {"display", kDisplay}};
     for (const auto& [known, property] : kNames) {
         if (EqualsLower(name, known))
@@ -192,7 +185,21 @@ TInlineStyle ReadInlineStyle(std::string_view style)
                 case kMaxWidth:
                     result.MaxWidth = ReadLength(value, begin, begin + declaration.size());
                     break;
+                case kHeight:
+                    result.Height = ReadLength(value, begin, begin + declaration.size());
+                    break;
+                case kLeft:
+                    result.Left = ReadLength(value, begin, begin + declaration.size());
+                    break;
+                case kTop:
+                    result.Top = ReadLength(value, begin, begin + declaration.size());
+                    break;
                 case kPosition:
+                    result.Position = IsOneOf(value, {"relative"})   ? TInlineStyle::TPosition::Relative
+                                      : IsOneOf(value, {"absolute"}) ? TInlineStyle::TPosition::Absolute
+                                      : IsOneOf(value, {"fixed"})    ? TInlineStyle::TPosition::Fixed
+                                      : IsOneOf(value, {"sticky"})   ? TInlineStyle::TPosition::Sticky
+                                                                     : TInlineStyle::TPosition::Static;
                     result.OutOfFlow = IsOneOf(value, {"absolute", "fixed"});
                     break;
                 case kOverflowX:

@@ -1,7 +1,8 @@
 #pragma once
 // What an element's inline style (its style attribute) says about its place
 // in the column, read the way the browser reads it: how wide it is set, and
-// whether it leaves the flow, clips what overflows it or floats. Only
+// whether it leaves the flow, clips what overflows it or floats; and where a
+// positioned element is placed. Only
 // lengths in pixels can be held against a column; percentages are kept
 // apart, the rest (em, auto) count as set but not measured.
 #include <QString>
@@ -24,6 +25,12 @@ struct TInlineStyle {
     TStyleLength Width;
     TStyleLength MinWidth;
     TStyleLength MaxWidth;
+    // Where a positioned element is placed (the hot-area editor's links).
+    TStyleLength Height;
+    TStyleLength Left;
+    TStyleLength Top;
+    enum class TPosition { Static, Relative, Absolute, Fixed, Sticky };
+    TPosition Position = TPosition::Static;
     bool OutOfFlow = false;   // position: absolute or fixed
     bool Clips = false;       // overflow (or overflow-x) hidden, clip, auto or scroll
     bool Floats = false;      // float: left or right

@@ -13,6 +13,7 @@
 struct TPageElement {
     const GumboNode* Node;
     int Ordinal;   // among the displayed page's elements, from 0; -1 when it is not one
+    int Parent;    // the index of its parent element in the list; -1 for the root
 };
 
 std::vector<TPageElement> PageElements(const GumboNode* document);

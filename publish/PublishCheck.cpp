@@ -5,6 +5,7 @@
 #include "GumboTree.h"
 #include "InlineStyle.h"
 #include "PageBytes.h"
+#include "PageElements.h"
 #include "WidgetConfigReader.h"
 #include "WidgetOptions.h"
 
@@ -16,7 +17,6 @@
 namespace {
 using Bytes = std::string_view;
 
-constexpr unsigned kCopyFlags = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT | GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
 constexpr size_t kNowhere = TAttributeValueMap::kNowhere;
 
 // The storefront runtime's hooks: the class that makes an element a widget,
@@ -122,11 +122,7 @@ constexpr int kInFlow = -1;
 constexpr int kOutOfFlow = -2;
 
 // An element as the walk meets it, in document order.
-struct TVisited {
-    const GumboNode* Node;
-    int Ordinal;   // among the displayed page's elements; -1 when it is not one
-    int Parent;    // the index of its parent element in the walk; -1 for the root
-};
+using TVisited = TPageElement;
 
 // A widget of the code, as the walk meets it.
 struct TWidget {
@@ -186,7 +182,7 @@ public:
     {
         TPublishReport report;
         TGumboTree tree(page_.Bytes());
-        const std::vector<TVisited> elements = Walk(tree.Document());
+        const std::vector<TVisited> elements = PageElements(tree.Document());
         const size_t region = FindRegion(elements);
         if (region < elements.size()) {
             report.RegionTag = TagName(elements[region].Node);
@@ -215,46 +211,6 @@ private:
     size_t Offset(const char* p) const { return static_cast<size_t>(p - page_.Bytes().data()); }
     bool InCode(size_t offset) const { return offset >= page_.CodeBegin() && offset < page_.CodeEnd(); }
 
-    // Every element in document order. Those inside <template> (which holds
-    // its content apart from the document) and <noscript> (plain text to a
-    // browser that runs scripts) are checked too, but the displayed page
-    // has no element for them.
-    static std::vector<TVisited> Walk(const GumboNode* document)
-    {
-        struct TOpen {
-            const GumboNode* Node;
-            bool Displayed;
-            int Parent;
-        };
-        std::vector<TVisited> out;
-        std::vector<TOpen> stack{{document, true, -1}};
-        int ordinal = 0;
-        while (!stack.empty()) {
-            const auto [node, displayed, parent] = stack.back();
-            stack.pop_back();
-            const GumboVector* children = nullptr;
-            bool childrenDisplayed = displayed;
-            int childrenParent = parent;
-            if (node->type == GUMBO_NODE_DOCUMENT) {
-                children = &node->v.document.children;
-            } else if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
-                childrenParent = static_cast<int>(out.size());
-                out.push_back({node, displayed ? ordinal++ : -1, parent});
-                children = &node->v.element.children;
-                if (node->type == GUMBO_NODE_TEMPLATE ||
-                    (node->v.element.tag == GUMBO_TAG_NOSCRIPT && node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML))
-                    childrenDisplayed = false;
-            }
-            if (!children)
-                continue;
-            for (unsigned i = children->length; i-- > 0;)
-                stack.push_back({static_cast<const GumboNode*>(children->data[i]), childrenDisplayed, childrenParent});
-        }
-        return out;
-    }
-
-    static bool IsCopy(const GumboNode* node) { return (node->parse_flags & kCopyFlags) != 0; }
-
     // The element the code goes into: the innermost element still open where
     // the code begins. Its start tag is the last one before the code, or an
     // ancestor of that element.
@@ -263,7 +219,7 @@ private:
         const GumboNode* last = nullptr;
         for (const TVisited& v : elements) {
             const GumboElement& e = v.Node->v.element;
-            if (v.Ordinal < 0 || IsCopy(v.Node) || e.original_tag.length == 0)
+            if (v.Ordinal < 0 || IsParserCopy(v.Node) || e.original_tag.length == 0)
                 continue;
             if (e.start_pos.offset >= page_.CodeBegin())
                 break;
@@ -350,7 +306,7 @@ private:
                 rule.Blocks[index] = rule.Blocks[static_cast<size_t>(visited.Parent)];
         }
         const GumboNode* node = visited.Node;
-        if (IsCopy(node))
+        if (IsParserCopy(node))
             return;   // the same start tag was checked on the element it copies
         const GumboElement& e = node->v.element;
         if (e.original_tag.length > 0 && InCode(e.start_pos.offset)) {

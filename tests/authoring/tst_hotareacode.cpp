@@ -2,6 +2,8 @@
 #include "PublishCheck.h"
 #include "TestMain.h"
 
+#include <QFile>
+
 namespace {
 // A storefront page cut where the module's code goes. Its elements number
 // html 0, head 1, meta 2, body 3, the region 4: the code's first is 5.
@@ -121,33 +123,38 @@ private slots:
         }
     }
 
-    // A map written by hand: shapes we do not edit are listed and go back
-    // as they were; a changed rectangle is rewritten where the map stands.
-    void editsAMapWrittenByHand()
+    // A shop sign's map as real code writes it, one area a line: shapes we
+    // do not edit are listed and go back as they were; a changed rectangle
+    // is rewritten in its line and a removed one goes with its line break,
+    // every other byte staying.
+    void editsARealShopSignsMap()
     {
-        const QString map = QStringLiteral(
-            "<map name=\"Map\" >\n  <area shape=\"circle\" coords=\"50, 50, 20\" href=\"https://a.example.com/\">\n"
-            "  <AREA coords=\"120;10;20;60\" href=\"https://b.example.com/\" target=\"_self\" alt=\"旧\" data-spm=\"1\">\n"
-            "  <area shape=\"poly\" coords=\"0,0,10,0,5,9\" href=\"https://c.example.com/\" target=\"_blank\">\n"
-            "  <area shape=\"rect\" coords=\"1,2\">\n</map>");
-        const QString img = QStringLiteral("<img usemap=\"#Map\" src=\"https://img.example.com/sign.jpg\" />");
-        const QString code = img + QStringLiteral("<p>x</p>") + map;
-        const TPictureHit hit = Img(5);
-        QCOMPARE(Read(code, hit), (QStringList{QStringLiteral("其他位置 "), QStringLiteral("多边形 https://c.example.com/ new"),
-                                               QStringLiteral("20,10 100x50 https://b.example.com/ 旧"),
-                                               QStringLiteral("圆形 https://a.example.com/")}));
+        QFile file(qEnvironmentVariable("RAVIK_SOURCE_DIR") + QStringLiteral("/tests/fragments/shop-sign-map.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString code = QString::fromUtf8(file.readAll()).replace(QLatin1String("\n"), QLatin1String("\r\n"));
+        TPictureHit hit = Img(7, QStringLiteral("https://img.example.com/imgextra/ss/sign-1920.png"));
+        hit.Size = QSize(1920, 150);
         const THotAreaCode found(kHead, code, kTail, hit);
+        QCOMPARE(Read(code, hit),
+                 (QStringList{QStringLiteral("多边形 https://shop.example.com/category-1126.htm new 新品"),
+                              QStringLiteral("圆形 https://shop.example.com/coupon.htm?activityId=8843 new 领 20 元券"),
+                              QStringLiteral("1150,46 112x58 https://favorite.example.com/popup/add_collection.htm?id=60918&itemtype=0 new 收藏本店"),
+                              QStringLiteral("485,18 275x114 https://shop.example.com/index.htm new 回到首页")}));
         QVERIFY(!found.Allows(THotOutput::PositionedLinks, found.Areas()));
+        QVERIFY(found.Edits(found.Areas(), THotOutput::ImageMap).isEmpty());
 
         QList<THotArea> areas = found.Areas();
-        areas[2].Link = QStringLiteral("https://d.example.com/");
+        areas[3].Link = QStringLiteral("https://shop.example.com/");
         areas.removeFirst();
-        const QString edited = ApplyCodeEdits(code, found.Edits(areas, THotOutput::ImageMap));
-        QCOMPARE(edited, img + QStringLiteral("<p>x</p><map name=\"Map\" >") +
-                             QStringLiteral("<area shape=\"circle\" coords=\"50, 50, 20\" href=\"https://a.example.com/\">"
-                                            "<area shape=\"rect\" coords=\"20,10,120,60\" href=\"https://d.example.com/\" title=\"旧\">"
-                                            "<area shape=\"poly\" coords=\"0,0,10,0,5,9\" href=\"https://c.example.com/\" target=\"_blank\">"
-                                            "</map>"));
+        const QString poly = QStringLiteral("\r\n<area shape=\"poly\" coords=\"1390,30,1430,30,1448,75,1430,120,1390,120\" "
+                                            "href=\"https://shop.example.com/category-1126.htm\" target=\"_blank\" alt=\"新品\">");
+        QVERIFY(code.contains(poly));
+        QCOMPARE(ApplyCodeEdits(code, found.Edits(areas, THotOutput::ImageMap)),
+                 QString(code).remove(poly).replace(
+                     QStringLiteral("<area shape=\"rect\" coords=\"485,18,760,132\" href=\"https://shop.example.com/index.htm\" "
+                                    "target=\"_blank\" alt=\"回到首页\">"),
+                     QStringLiteral("<area shape=\"rect\" coords=\"485,18,760,132\" href=\"https://shop.example.com/\" "
+                                    "target=\"_blank\" title=\"回到首页\">")));
     }
 
     // Draw, OK, open again, change one link, OK; then change the form:
