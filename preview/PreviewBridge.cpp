@@ -28,7 +28,12 @@ void TPreviewBridge::SetFindings(const QJsonObject& report)
         ++serial_;
     pending_ = false;
     findings_ = report;
-    showPanel_ = !report.value(QStringLiteral("findings")).toArray().isEmpty() || report.contains(QStringLiteral("note"));
+    // As findings.js decides: a report says something when it has findings,
+    // a note, or did not finish, or has no region to show them in.
+    const QJsonValue findings = report.value(QStringLiteral("findings"));
+    showPanel_ = findings.isArray() &&
+                 (!findings.toArray().isEmpty() || report.contains(QStringLiteral("note")) ||
+                  report.contains(QStringLiteral("unfinished")) || !report.contains(QStringLiteral("region")));
     emit FindingsReady();
 }
 

@@ -1,5 +1,7 @@
 #include "PageBytes.h"
 
+#include "AsciiText.h"
+
 namespace {
 bool PairAt(QStringView text, qsizetype i)
 {
@@ -100,4 +102,56 @@ std::vector<qsizetype> TPageBytes::CodePositions(const std::vector<size_t>& offs
         positions.push_back(wanted <= codeBegin_ ? 0 : unit);
     }
     return positions;
+}
+
+TPageBytes::TLimited TPageBytes::LimitAttributes(unsigned most)
+{
+    TLimited limited;
+    std::string& b = bytes_;
+    const size_t end = codeEnd_;
+    const auto ends = [&](size_t p) { return IsHtmlSpace(b[p]) || b[p] == '/' || b[p] == '>'; };
+    for (size_t i = b.find('<', codeBegin_); i < end; i = b.find('<', i)) {
+        const size_t tag = i++;
+        if (i >= end || !((b[i] >= 'a' && b[i] <= 'z') || (b[i] >= 'A' && b[i] <= 'Z')))
+            continue;
+        size_t p = i;
+        while (p < end && !ends(p))
+            ++p;
+        unsigned count = 0;
+        size_t cut = std::string::npos;
+        for (;;) {
+            // A slash not before '>' is read as space between attributes.
+            while (p < end && (IsHtmlSpace(b[p]) || b[p] == '/'))
+                ++p;
+            if (p >= end || b[p] == '>')
+                break;
+            if (++count == most + 1)
+                cut = p;
+            ++p;   // a name may start with '='
+            while (p < end && !ends(p) && b[p] != '=')
+                ++p;
+            size_t q = p;
+            while (q < end && IsHtmlSpace(b[q]))
+                ++q;
+            if (q >= end || b[q] != '=')
+                continue;
+            p = q + 1;
+            while (p < end && IsHtmlSpace(b[p]))
+                ++p;
+            if (p < end && (b[p] == '"' || b[p] == '\'')) {
+                const size_t close = b.find(b[p], p + 1);
+                p = close < end ? close + 1 : end;
+            } else {
+                while (p < end && !IsHtmlSpace(b[p]) && b[p] != '>')
+                    ++p;
+            }
+        }
+        if (cut != std::string::npos) {
+            if (limited.Tags++ == 0)
+                limited.First = tag;
+            b.replace(cut, p - cut, p - cut, ' ');
+        }
+        i = p;
+    }
+    return limited;
 }

@@ -28,6 +28,20 @@ public:
     // the end of that character.
     std::vector<qsizetype> CodePositions(const std::vector<size_t>& offsets) const;
 
+    // The parser compares each attribute of a start tag with every one
+    // before it, so a tag of tens of thousands of attributes takes it
+    // seconds to minutes. Past the first `most` attributes of a start tag
+    // in the code, the rest of the tag's attributes are overwritten with
+    // spaces, byte for byte, so every offset still holds; the parser then
+    // sees them as gone. Read as the tokenizer reads a tag (quoted values
+    // skipped whole); outside tags, in comments or raw text, a run that
+    // looks like such a tag loses only text the check does not look at.
+    struct TLimited {
+        int Tags = 0;                 // start tags cut short
+        size_t First = 0;             // where the first of them begins
+    };
+    TLimited LimitAttributes(unsigned most);
+
 private:
     QStringView code_;
     std::string bytes_;

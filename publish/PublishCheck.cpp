@@ -25,6 +25,18 @@ constexpr Bytes kWidgetClass = "J_TWidget";
 constexpr Bytes kWidgetType = "data-widget-type";
 constexpr Bytes kWidgetConfig = "data-widget-config";
 
+// Real decoration code gives a tag a few dozen attributes at most; past this
+// many the parser's time grows with their square (see TPageBytes).
+constexpr unsigned kMostAttributes = 1000;
+// A message as the panel shows it: one line's worth. The rule's text is cut
+// before its placeholders are filled, so that a huge message costs no more
+// than a short one, finding after finding.
+constexpr qsizetype kMessageMost = 300;
+constexpr qsizetype kMessageTemplateMost = 4 * kMessageMost;
+// Tag and attribute names go to the page to find the element by; longer
+// ones are no names a page uses.
+constexpr qsizetype kNameMost = 200;
+
 std::string LowerAscii(Bytes text)
 {
     std::string lower(text);
@@ -92,6 +104,27 @@ size_t Utf8Offset(Bytes text, qsizetype units)
 QString FromBytes(Bytes text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The first `most` characters of `text`, never half a surrogate pair.
+QString Cut(const QString& text, qsizetype most)
+{
+    if (text.size() <= most)
+        return text;
+    if (most > 0 && text[most - 1].isHighSurrogate())
+        --most;
+    return text.left(most);
+}
+
+// The line of code position `at`, from 1, as the code pane counts lines.
+int LineAt(QStringView code, qsizetype at)
+{
+    int line = 1;
+    for (qsizetype i = 0; i < at && i < code.size(); ++i) {
+        if (code[i] == u'\n' || (code[i] == u'\r' && (i + 1 >= code.size() || code[i + 1] != u'\n')))
+            ++line;
+    }
+    return line;
 }
 
 // A rule with its names in UTF-8, compared as the parser gives them: tag and
@@ -181,6 +214,13 @@ public:
     TPublishReport Run()
     {
         TPublishReport report;
+        if (const TPageBytes::TLimited limited = page_.LimitAttributes(kMostAttributes); limited.Tags > 0) {
+            const qsizetype at = page_.CodePositions({limited.First}).front();
+            report.Unfinished = QStringLiteral("代码里有 %1 个标签的属性多于 %2 个（第一个在第 %3 行），多出的属性没有检查。")
+                                    .arg(limited.Tags)
+                                    .arg(kMostAttributes)
+                                    .arg(LineAt(input_.Code, at));
+        }
         TGumboTree tree(page_.Bytes());
         const std::vector<TVisited> elements = PageElements(tree.Document());
         const size_t region = FindRegion(elements);
@@ -665,7 +705,7 @@ private:
 
     static QString Message(const TPendingFinding& p)
     {
-        QString message = p.Rule->Rule->Message;
+        QString message = Cut(p.Rule->Rule->Message, kMessageTemplateMost);
         message.replace(QLatin1String("{tag}"), Shorten(p.Tag, 40));
         message.replace(QLatin1String("{attribute}"), Shorten(p.Attribute, 40));
         message.replace(QLatin1String("{class}"), Shorten(p.Name, 40));
@@ -675,8 +715,9 @@ private:
         message.replace(QLatin1String("{option}"), Shorten(p.Option, 40));
         message.replace(QLatin1String("{error}"), Shorten(p.Error, 80));
         if (p.Nested > 0 && !p.Rule->Rule->NestedMessage.isEmpty())
-            message += QString(p.Rule->Rule->NestedMessage).replace(QLatin1String("{count}"), QString::number(p.Nested));
-        return message;
+            message += Cut(p.Rule->Rule->NestedMessage, kMessageTemplateMost)
+                           .replace(QLatin1String("{count}"), QString::number(p.Nested));
+        return message.size() > kMessageMost ? Cut(message, kMessageMost - 1) + QChar(0x2026) : message;
     }
 
     QList<TFinding> Finish()
@@ -721,8 +762,8 @@ private:
             f.Column = static_cast<int>(f.From - lineStart) + 1;
             f.Excerpt = Shorten(code.mid(f.From, std::min<qsizetype>(f.To - f.From, 200)).toString(), 60);
             f.Element = p.Element;
-            f.Tag = p.Tag;
-            f.Attribute = p.Attribute;
+            f.Tag = Cut(p.Tag, kNameMost);
+            f.Attribute = Cut(p.Attribute, kNameMost);
             findings.append(std::move(f));
         }
         return findings;

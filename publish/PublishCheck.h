@@ -44,6 +44,9 @@ struct TPublishReport {
     int RegionIndex = -1;
     QString RegionClass;   // its class attribute, to know it by when the page's scripts add elements before it
     QString Note;   // something the user should know about the check itself
+    // Why the check did not cover the whole code (the findings, if any, are
+    // those of the part it did cover); empty when it did.
+    QString Unfinished;
 };
 
 TPublishReport CheckPublish(const TPublishRules& rules, const TPublishInput& input);

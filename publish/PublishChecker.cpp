@@ -9,6 +9,10 @@
 #include <QProcess>
 
 namespace {
+// The most a report may take: a complete one is far smaller (see
+// PublishReportJson.h); more is not read.
+constexpr qint64 kReportMost = 8 << 20;
+
 QString DefaultProgram()
 {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ravik-publish-check");
@@ -66,12 +70,13 @@ bool ReadPublishCheckRequest(const QByteArray& request, TPublishInput* input)
 TPublishChecker::TPublishChecker(QObject* parent)
     : QObject(parent), program_(DefaultProgram()), rulesFile_(UserPublishRulesPath())
 {
+    bool ok = false;
+    if (const int limit = qEnvironmentVariableIntValue("RAVIK_PUBLISH_TIME_LIMIT", &ok); ok && limit > 0)
+        timeLimit_ = limit;
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] {
         const int seconds = (deadline_.interval() + 999) / 1000;
-        Stop();
-        emit Finished(PublishNoteJson(
-            QStringLiteral("发布检查超过 %1 秒还没有完成，已停下（代码可能嵌套得太深），这次没有检查结果。").arg(seconds)));
+        Fail(QStringLiteral("发布检查超过 %1 秒还没有完成，已停下（代码可能嵌套得太深），这次没有检查结果。").arg(seconds));
     });
 }
 
@@ -83,16 +88,23 @@ TPublishChecker::~TPublishChecker()
 void TPublishChecker::Start(const TPublishInput& input)
 {
     Stop();
+    if (input.Head != frame_.Head || input.Tail != frame_.Tail || input.Storefront != frame_.Storefront) {
+        // The storefront's own page, parsed here: it is no user's code.
+        frame_ = {input.Head, {}, input.Tail, input.Storefront};
+        frameRegion_ = PublishReportJson(CheckPublish({}, frame_)).value(QStringLiteral("region")).toObject();
+    }
     process_ = new QProcess(this);
     process_->setStandardErrorFile(QProcess::nullDevice());
     connect(process_, &QProcess::finished, this, &TPublishChecker::ProcessEnded);
+    connect(process_, &QProcess::readyReadStandardOutput, this, [this] {
+        if (process_->bytesAvailable() > kReportMost)
+            Fail(QStringLiteral("发布检查的结果超过 %1 MB，已停下，这次没有检查结果。").arg(kReportMost >> 20));
+    });
     connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;   // a crash or a broken pipe ends in ProcessEnded
-        const QString reason = process_->errorString();
-        Stop();
-        emit Finished(PublishNoteJson(QStringLiteral("发布检查程序 %1 无法启动（%2），这次没有检查结果。")
-                                   .arg(QDir::toNativeSeparators(program_), reason)));
+        Fail(QStringLiteral("发布检查程序 %1 无法启动（%2），这次没有检查结果。")
+                 .arg(QDir::toNativeSeparators(program_), process_->errorString()));
     });
     process_->start(program_, {rulesFile_});
     if (!process_)
@@ -122,10 +134,24 @@ void TPublishChecker::ProcessEnded()
     const QByteArray output = process->readAllStandardOutput();
     const bool clean = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
     Stop();
-    QJsonParseError error;
-    const QJsonDocument report = QJsonDocument::fromJson(output, &error);
-    if (clean && error.error == QJsonParseError::NoError && report.isObject())
-        emit Finished(report.object());
-    else
-        emit Finished(PublishNoteJson(QStringLiteral("发布检查中途出错停下了（代码里可能有解析程序处理不了的写法），这次没有检查结果。")));
+    if (!clean) {
+        Fail(QStringLiteral("发布检查中途出错停下了（代码里可能有解析程序处理不了的写法），这次没有检查结果。"));
+        return;
+    }
+    const QJsonObject report = QJsonDocument::fromJson(output).object();
+    if (!report.value(QStringLiteral("findings")).isArray() || !report.value(QStringLiteral("severities")).isArray()) {
+        Fail(QStringLiteral("发布检查程序的输出无法读取，这次没有检查结果。"));
+        return;
+    }
+    emit Finished(report);
+}
+
+void TPublishChecker::Fail(const QString& reason)
+{
+    Stop();
+    QJsonObject report = PublishReportJson({});
+    report.insert(QStringLiteral("unfinished"), reason);
+    if (!frameRegion_.isEmpty())
+        report.insert(QStringLiteral("region"), frameRegion_);
+    emit Finished(report);
 }

@@ -7,6 +7,12 @@
 // costs the editor nothing: the process is stopped after a time limit, and
 // its end is reported as a note instead of findings. It also runs beside the
 // browser loading the page, so a preview is not slower for the check.
+//
+// A check that ends without a report (stopped at the time limit, crashed,
+// could not start, wrote something that is no report or too much of it)
+// gives a report that says why under "unfinished", with the region of the
+// page, so that the page shows the note where it would show findings:
+// never a page that looks clean.
 #include "PublishCheck.h"
 
 #include <QJsonObject>
@@ -28,7 +34,9 @@ public:
     // The user's rule file; by default UserPublishRulesPath().
     void SetRulesFile(const QString& path) { rulesFile_ = path; }
     // The time a check may take: this much, and a second more per megabyte
-    // of code.
+    // of code. By default 5 s, or the milliseconds the environment variable
+    // RAVIK_PUBLISH_TIME_LIMIT gives (for tests of the real program, and
+    // machines too slow for the default).
     void SetTimeLimit(int milliseconds) { timeLimit_ = milliseconds; }
 
     // Starts checking `input`, read as it is now; a check still running is
@@ -39,18 +47,22 @@ public:
 
 signals:
     // The report as PublishReportJson() makes it; when the check failed, a
-    // report with only a note saying so.
+    // report with only the region and "unfinished" saying why.
     void Finished(const QJsonObject& report);
 
 private:
     void Stop();
     void ProcessEnded();
+    void Fail(const QString& reason);
 
     QString program_;
     QString rulesFile_;
     int timeLimit_ = 5000;
     QProcess* process_ = nullptr;
     QTimer deadline_;
+    // The page of the check running, without code: where its findings go.
+    TPublishInput frame_;
+    QJsonObject frameRegion_;
 };
 
 // The checking program reads this from its standard input: one line

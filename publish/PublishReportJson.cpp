@@ -2,11 +2,27 @@
 
 #include <QJsonArray>
 
+namespace {
+// A note names the user's rule file and what in it is wrong, which may be
+// anything the file holds.
+constexpr qsizetype kNoteMost = 1000;
+
+QString NoteText(const QString& note)
+{
+    if (note.size() <= kNoteMost)
+        return note;
+    const qsizetype most = note[kNoteMost - 2].isHighSurrogate() ? kNoteMost - 2 : kNoteMost - 1;
+    return note.left(most) + QChar(0x2026);
+}
+}
+
 QJsonObject PublishReportJson(const TPublishReport& report)
 {
     QJsonObject json;
     if (!report.Note.isEmpty())
-        json.insert(QStringLiteral("note"), report.Note);
+        json.insert(QStringLiteral("note"), NoteText(report.Note));
+    if (!report.Unfinished.isEmpty())
+        json.insert(QStringLiteral("unfinished"), NoteText(report.Unfinished));
     if (report.RegionIndex >= 0)
         json.insert(QStringLiteral("region"), QJsonObject{{QStringLiteral("tag"), report.RegionTag},
                                                           {QStringLiteral("index"), report.RegionIndex},
@@ -16,6 +32,8 @@ QJsonObject PublishReportJson(const TPublishReport& report)
     QJsonArray findings;
     for (const TFinding& f : report.Findings) {
         ++counts[static_cast<int>(f.Severity)];
+        if (findings.size() >= PublishReportListed)
+            continue;
         QJsonObject finding{
             {QStringLiteral("severity"), SeverityName(f.Severity)},
             {QStringLiteral("message"), f.Message},
@@ -40,11 +58,4 @@ QJsonObject PublishReportJson(const TPublishReport& report)
     json.insert(QStringLiteral("severities"), severities);
     json.insert(QStringLiteral("findings"), findings);
     return json;
-}
-
-QJsonObject PublishNoteJson(const QString& note)
-{
-    TPublishReport report;
-    report.Note = note;
-    return PublishReportJson(report);
 }

@@ -5,6 +5,20 @@
 // click on the panel's head folds it away (the editor keeps that choice for
 // the pages that follow). A clean fragment leaves the page untouched.
 //
+// A check that did not finish (stopped at its time limit, crashed, gave no
+// readable report, or left part of the code unchecked) is never shown as a
+// clean page: the panel says "发布检查没有完成" and why, with whatever
+// findings there are. So does a report whose region the page no longer has
+// (a script of the page removed it, say): the panel then goes to the top of
+// the page, without outlines.
+//
+// The panel's text is drawn as generated content (CSS `content`), which the
+// page's window.find() and a find in the page do not search: the page's
+// scripts cannot tell the panel is there by its words.
+//
+// show() builds the panel and the outlines from one report and may run
+// again with another: it first takes those of the report before away.
+//
 // Runs once the document is parsed, in the editor's script world. The panel
 // lives in a closed shadow root: the storefront's style sheets cannot reach
 // it, nor can the page's scripts. The panel moves everything after it, so
@@ -22,7 +36,7 @@
 (function () {
     'use strict';
 
-    var MAX_LINES = 300;       // lines listed; the counts cover all
+    var MAX_LINES = 300;       // lines listed (the report lists no more); the counts cover all
     var MAX_SEARCH = 2000;     // how far from its place an element is looked for
     var RANK = {refused: 0, removed: 1, warning: 2};
     var COLOUR = {refused: '#8e24aa', removed: '#e4393c', warning: '#f08c00'};
@@ -41,6 +55,8 @@
         '.body { border-top: 1px solid #f0d0d0; max-height: 240px; overflow: auto; }',
         '.folded .body { display: none; }',
         '.note { padding: 4px 10px; color: #8a5300; background: #fff4d6; }',
+        '.unfinished { border-left-color: #f08c00; }',
+        '[data-text]::before { content: attr(data-text); }',
         'ol { list-style: none; margin: 0; padding: 0; }',
         'li { display: flex; align-items: baseline; gap: 8px; padding: 2px 10px; cursor: pointer; white-space: nowrap; }',
         'li:hover { background: #ffe9e4; }',
@@ -56,14 +72,19 @@
         if (className)
             e.className = className;
         if (text !== undefined)
-            e.textContent = text;
+            e.setAttribute('data-text', text);
         return e;
+    }
+
+    // The cache page the editor wrote; not a page a followed link led to,
+    // nor the blank page a preview page is cleared with between two uses.
+    function previewed() {
+        return location.protocol === 'file:';
     }
 
     // The region element: the index-th of its tag, or the nearest of that tag
     // that still has its classes (scripts may have added elements before it);
-    // null in a page that has none (the blank page a preview page is cleared
-    // with between two uses).
+    // null in a page that has none.
     function regionOf(report) {
         var region = report.region;
         if (!region)
@@ -167,26 +188,46 @@
         };
     }
 
+    var current = null;   // the panel and outlines on show: {host, outlines}
+
+    function clear() {
+        if (!current)
+            return;
+        current.outlines.show(false);
+        current.host.remove();
+        current = null;
+        window.ravikFindings = undefined;
+    }
+
     function show(ravik, report) {
-        var findings = report.findings || [];
-        if (!findings.length && !report.note)
-            return;
+        clear();
+        var findings = report.findings;
+        if (!Array.isArray(findings) || !previewed())
+            return;   // no report at all
         var region = regionOf(report);
-        if (!region)
+        var unfinished = report.unfinished ? [report.unfinished] : [];
+        // Clean code that lost its region has nothing to show anyway.
+        if (!region && (findings.length || report.note || unfinished.length || !report.region))
+            unfinished.push('在页面里找不到放代码的模块（页面的脚本可能删掉了它），检查结果无法在页面上标出。');
+        if (!findings.length && !report.note && !unfinished.length)
             return;
+        findings = findings.slice(0, MAX_LINES);
         // Before the panel goes in: it is an element of the page too.
-        var targets = resolve(region, findings);
+        var targets = region ? resolve(region, findings) : findings.map(function () { return null; });
         var outlines = new Outlines(targets, findings);
 
         var host = element('div');
         host.style.setProperty('all', 'initial', 'important');
         host.style.setProperty('display', 'block', 'important');
         var root = host.attachShadow({mode: 'closed'});
-        root.appendChild(element('style', '', STYLE));
-        var panel = root.appendChild(element('div', 'panel'));
+        var style = root.appendChild(document.createElement('style'));
+        style.textContent = STYLE;
+        var panel = root.appendChild(element('div', unfinished.length ? 'panel unfinished' : 'panel'));
         var head = panel.appendChild(element('div', 'head'));
-        head.appendChild(element('span', 'title', '发布检查'));
+        head.appendChild(element('span', 'title', unfinished.length ? '发布检查没有完成' : '发布检查'));
+        var total = 0;
         (report.severities || []).forEach(function (s) {
+            total += s.count || 0;
             if (!s.count)
                 return;
             var count = head.appendChild(element('span', 'count', s.label + ' ' + s.count));
@@ -194,10 +235,11 @@
         });
         var fold = head.appendChild(element('span', 'fold'));
         var body = panel.appendChild(element('div', 'body'));
-        if (report.note)
-            body.appendChild(element('div', 'note', report.note));
+        unfinished.concat(report.note ? [report.note] : []).forEach(function (note) {
+            body.appendChild(element('div', 'note', note));
+        });
         var list = body.appendChild(element('ol'));
-        findings.slice(0, MAX_LINES).forEach(function (f, i) {
+        findings.forEach(function (f, i) {
             var line = list.appendChild(element('li'));
             var severity = line.appendChild(element('span', 'severity', labelOf(report, f.severity)));
             severity.style.color = COLOUR[f.severity];
@@ -206,14 +248,14 @@
             line.appendChild(element('span', 'where', '第 ' + f.line + ' 行第 ' + f.column + ' 列'));
             line.addEventListener('click', function () { ravik.ChooseFinding(report.serial, i); });
         });
-        if (findings.length > MAX_LINES)
-            body.appendChild(element('div', 'more', '另有 ' + (findings.length - MAX_LINES) + ' 处未列出'));
+        if (total > findings.length)
+            body.appendChild(element('div', 'more', '另有 ' + (total - findings.length) + ' 处未列出'));
 
         var folded = !!report.folded;
         function setFolded(value) {
             folded = value;
             panel.classList.toggle('folded', folded);
-            fold.textContent = folded ? '展开 ▼' : '收起 ▲';
+            fold.setAttribute('data-text', folded ? '展开 ▼' : '收起 ▲');
             outlines.show(!folded);
         }
         head.addEventListener('click', function () {
@@ -221,7 +263,9 @@
             ravik.SetFindingsFolded(folded);
         });
         setFolded(folded);
-        region.insertBefore(host, region.firstChild);
+        var parent = region || document.body || document.documentElement;
+        parent.insertBefore(host, parent.firstChild);
+        current = {host: host, outlines: outlines};
         // For the editor's tests, in this world only.
         window.ravikFindings = {host: host, panel: panel, targets: targets};
     }

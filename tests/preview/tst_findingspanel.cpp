@@ -62,11 +62,13 @@ class TestFindingsPanel : public QObject {
     // A local preview as the window makes it: the cache page written, the
     // check's findings given to the bridge, the page loaded; then waits
     // until our script has had the findings.
-    TPublishReport Preview(TPreviewBrowser& browser, TShopVersion version, const QString& code)
+    TPublishReport Preview(TPreviewBrowser& browser, TShopVersion version, const QString& code,
+                           const QString& unfinished = {})
     {
         const TPageTemplate& page = PageTemplate(version);
-        const TPublishReport report =
+        TPublishReport report =
             CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, ShopVersionName(version)});
+        report.Unfinished = unfinished;
         browser.Bridge().SetFindings(PublishReportJson(report));
         if (!Show(browser, version, code))
             return {};
@@ -172,6 +174,36 @@ private slots:
         // Not a node more, not a style changed: the region holds the code alone.
         QCOMPARE(EvalOurs(browser, QStringLiteral("document.querySelector('[data-componentid=\"5003\"]').innerHTML.trim()")).toString(),
                  code);
+    }
+
+    // A check that did not finish, and findings whose region the page's
+    // script removed, are never shown as a clean page: the panel says the
+    // check did not finish and why, at the top of the module or, with the
+    // module gone, of the page. Its words are not found by the page's
+    // window.find().
+    void unfinishedChecksNeverLookClean()
+    {
+        TPreviewBrowser browser;
+        const QString why = QStringLiteral("发布检查超过 5 秒还没有完成");
+        Preview(browser, TShopVersion::Professional, QStringLiteral("<p>clean</p>"), why);
+        const QString panel = QStringLiteral(
+            "(function () { var p = ravikFindings.panel, host = ravikFindings.host;"
+            " function text(s) { return Array.prototype.map.call(p.querySelectorAll(s), function (e) {"
+            " return e.getAttribute('data-text'); }).join('|'); }"
+            " return [text('.title'), text('.note'), p.querySelectorAll('li').length,"
+            " host.parentNode === document.body, host.parentNode.firstChild === host]; })()");
+        QCOMPARE(EvalOurs(browser, panel).toList(), (QVariantList{QStringLiteral("发布检查没有完成"), why, 0, false, true}));
+        bool found = true;
+        browser.Page()->runJavaScript(QStringLiteral("window.find('发布检查') || window.find('没有完成')"),
+                                      [&](const QVariant& v) { found = v.toBool(); });
+        QTRY_VERIFY_WITH_TIMEOUT(!found, kTimeout);
+
+        const QString gone = QStringLiteral("<script>document.body.textContent = '';</script><a href=\"javascript:x()\">buy</a>");
+        QCOMPARE(Preview(browser, TShopVersion::Professional, gone).Findings.size(), 2);
+        const QVariantList shown = EvalOurs(browser, panel).toList();
+        QCOMPARE(shown.value(0).toString(), QStringLiteral("发布检查没有完成"));
+        QVERIFY2(shown.value(1).toString().contains(QStringLiteral("找不到")), qPrintable(shown.value(1).toString()));
+        QCOMPARE(shown.mid(2), (QVariantList{2, true, true}));
     }
 
     // The findings arrive while the page loads or after: either way the

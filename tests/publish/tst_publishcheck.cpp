@@ -191,6 +191,27 @@ private slots:
         QVERIFY(report.Findings[7].Message.contains(QStringLiteral("意外的字符 \"b\"")));
     }
 
+    // A tag of 60,000 attributes would keep the parser busy for many
+    // seconds: past the first thousand its attributes go unchecked, the
+    // report says so, and everything else is found where it is.
+    void tagsOfManyAttributesAreCheckedInPart()
+    {
+        const auto attributes = [](int count) {
+            QString list;
+            for (int i = 0; i < count; ++i)
+                list += QStringLiteral(" a%1").arg(i);
+            return list;
+        };
+        const QString code = QStringLiteral("<a href=\"javascript:alert(1)\">buy</a><span title='x > y'") + attributes(60000) +
+                             QStringLiteral(" onclick=\"x()\"></span>\r\n<p id=\"after\">");
+        const TPublishReport report = Check(code);
+        QCOMPARE(Found(report, code), (QStringList{QStringLiteral("javascript-url: href=\"javascript:alert(1)\""),
+                                                   QStringLiteral("id-attribute: id=\"after\"")}));
+        QCOMPARE(report.Findings[1].Line, 2);
+        QVERIFY2(report.Unfinished.contains(QLatin1String("1000")), qPrintable(report.Unfinished));
+        QVERIFY(Check(QStringLiteral("<span") + attributes(1000) + QStringLiteral(">")).Unfinished.isEmpty());
+    }
+
     // Whatever the code holds, each finding's range is exactly its text, and
     // its line and column are where the code pane shows it.
     void positionsHoldThroughBadInput()

@@ -1,6 +1,8 @@
 #include "PublishChecker.h"
+#include "PublishReportJson.h"
 #include "TestMain.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -57,26 +59,42 @@ private slots:
         QVERIFY(!checker.Running());
     }
 
-    // Input that brings gumbo down (an assertion in its tree builder), input
-    // that keeps it busy for minutes, and no program at all: the editor gets
-    // a note instead of findings and goes on.
-    void checksThatFailEndInANote()
+    // Every way a check can end without a report: input that brings gumbo
+    // down (an assertion in its tree builder), input that keeps it busy for
+    // minutes, no program at all, a program that writes no report. Each
+    // says why under "unfinished", with the page's region, so that the
+    // page shows it where findings would go; the editor goes on.
+    void checksThatFailSayWhyWithTheRegion()
     {
+        const QString writesNoReport = dir_.filePath(QStringLiteral("no-report.sh"));
+        QFile script(writesNoReport);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\ncat >/dev/null\necho '{\"findings\": 7}'\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
         TPublishChecker checker;
         checker.SetRulesFile(QString());
-        QVERIFY(Run(checker, Page(QStringLiteral("<table><svg><select><desc><select><table>")))
-                    .value(QStringLiteral("note")).toString().contains(QStringLiteral("出错")));
+        const QJsonValue region = PublishReportJson(CheckPublish({}, Page({}))).value(QStringLiteral("region"));
+        QVERIFY(region.isObject());
+        const auto unfinished = [&](const TPublishInput& input, const QString& why) {
+            const QJsonObject report = Run(checker, input);
+            const QString reason = report.value(QStringLiteral("unfinished")).toString();
+            return report.value(QStringLiteral("region")) == region && report.value(QStringLiteral("findings")).isArray() &&
+                   reason.contains(why);
+        };
+        QVERIFY(unfinished(Page(QStringLiteral("<table><svg><select><desc><select><table>")), QStringLiteral("出错")));
 
         checker.SetTimeLimit(300);
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(Run(checker, Page(QStringLiteral("<div>").repeated(200000)))
-                    .value(QStringLiteral("note")).toString().contains(QStringLiteral("秒")));
+        QVERIFY(unfinished(Page(QStringLiteral("<div>").repeated(200000)), QStringLiteral("秒")));
         QVERIFY(timer.elapsed() < 5000);
 
+        checker.SetProgram(writesNoReport);
+        QVERIFY(unfinished(Page(QStringLiteral("<p id=x>")), QStringLiteral("无法读取")));
         checker.SetProgram(dir_.filePath(QStringLiteral("missing-program")));
-        QVERIFY(Run(checker, Page(QStringLiteral("<p id=x>"))).value(QStringLiteral("note")).toString()
-                    .contains(QStringLiteral("missing-program")));
+        QVERIFY(unfinished(Page(QStringLiteral("<p id=x>")), QStringLiteral("missing-program")));
     }
 };
 
