@@ -44,6 +44,7 @@ const QColor kFace(240, 240, 240);          // the find panel's page
 const QColor kMagenta(255, 0, 255);         // the fragment's fixed block
 const QColor kGreen(0, 255, 0);             // the typed fragment's fixed block
 const QColor kCyan(0, 255, 255);            // the block under the pointer
+const QColor kNote(255, 244, 214);          // a note's background in the findings panel
 
 // One line of decoration code as shops paste it, led by a block that stays
 // in view wherever the storefront puts it and changes colour under the
@@ -474,6 +475,29 @@ private slots:
         QVERIFY(desktop.WaitUntil(
             [&] { return CountPixels(desktop.Grab(), arrowRow, [&](QRgb p) { return !slide(p) && qGray(p) < 120; }) >= 30; },
             "arrow-shown"));
+    }
+
+    // A publish check that runs past its time limit (made smaller here than
+    // the checking program takes to start) leaves no page that looks clean:
+    // the panel with its note shows at the top of the module.
+    void unfinishedCheckShowsItsNote()
+    {
+        if (UnderWindowManager())
+            QSKIP("the panel draws the same under a window manager");
+        Desktop desktop(false);
+        QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
+        qputenv("RAVIK_PUBLISH_TIME_LIMIT", "1");
+        const bool started = desktop.Start(Program(), kTitle);
+        qunsetenv("RAVIK_PUBLISH_TIME_LIMIT");
+        QVERIFY(started);
+        QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
+
+        desktop.Click(kCodePane);
+        desktop.Type(QStringLiteral("<p>ravik</p>"));
+        desktop.Click(kPreviewTab);
+        QVERIFY(desktop.WaitUntil(
+            [&] { return CountPixels(desktop.Grab(), kPaneArea, [](QRgb p) { return IsColour(p, kNote, 2); }) > 3000; },
+            "unfinished-note"));
     }
 
     void fixedBorderStillMaximises()
