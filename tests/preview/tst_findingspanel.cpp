@@ -206,6 +206,17 @@ private slots:
         QCOMPARE(shown.mid(2), (QVariantList{2, true, true}));
     }
 
+    // The report lists what the panel shows; the panel counts the rest.
+    void longReportsAreCountedNotListed()
+    {
+        TPreviewBrowser browser;
+        Preview(browser, TShopVersion::Basic, QStringLiteral("<p id=\"x\">a</p>").repeated(400));
+        QCOMPARE(EvalOurs(browser, QStringLiteral("[ravikFindings.panel.querySelectorAll('li').length,"
+                                                  " ravikFindings.panel.querySelector('.more').getAttribute('data-text')]"))
+                     .toList(),
+                 (QVariantList{300, QStringLiteral("另有 100 处未列出")}));
+    }
+
     // The findings arrive while the page loads or after: either way the
     // panel shows them, and after a page with a panel the next is not
     // placed (nor shown placed) before they are in, as the panel moves what

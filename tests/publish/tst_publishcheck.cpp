@@ -1,5 +1,9 @@
 #include "PublishCheck.h"
+#include "PublishReportJson.h"
 #include "TestMain.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace {
 // A storefront page cut where a custom module's content goes, as the
@@ -210,6 +214,23 @@ private slots:
         QCOMPARE(report.Findings[1].Line, 2);
         QVERIFY2(report.Unfinished.contains(QLatin1String("1000")), qPrintable(report.Unfinished));
         QVERIFY(Check(QStringLiteral("<span") + attributes(1000) + QStringLiteral(">")).Unfinished.isEmpty());
+    }
+
+    // However many findings and however long a rule's message, the report
+    // stays small: messages cut to a line, the list to what the panel
+    // shows, the counts for all.
+    void reportsStaySmall()
+    {
+        TPublishRule rule{QStringLiteral("huge"), TSeverity::Warning, QStringLiteral("{tag}").repeated(100000)};
+        rule.Names = QStringList{QStringLiteral("p")};
+        const QString code = QStringLiteral("<p>x</p>").repeated(100000);
+        const TPublishReport report = CheckPublish({rule}, {{}, code, {}, QStringLiteral("basic")});
+        QCOMPARE(report.Findings.size(), 100000);
+        QVERIFY(report.Findings[0].Message.size() <= 300);
+        const QJsonObject json = PublishReportJson(report);
+        QCOMPARE(json.value(QStringLiteral("findings")).toArray().size(), PublishReportListed);
+        QCOMPARE(json.value(QStringLiteral("severities")).toArray().at(2)[QStringLiteral("count")].toInt(), 100000);
+        QVERIFY(QJsonDocument(json).toJson(QJsonDocument::Compact).size() < 500000);
     }
 
     // Whatever the code holds, each finding's range is exactly its text, and

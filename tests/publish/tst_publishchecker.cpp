@@ -61,17 +61,21 @@ private slots:
 
     // Every way a check can end without a report: input that brings gumbo
     // down (an assertion in its tree builder), input that keeps it busy for
-    // minutes, no program at all, a program that writes no report. Each
-    // says why under "unfinished", with the page's region, so that the
-    // page shows it where findings would go; the editor goes on.
+    // minutes, no program at all, a program that writes no report or a
+    // flood. Each says why under "unfinished", with the page's region, so
+    // that the page shows it where findings would go; the editor goes on.
     void checksThatFailSayWhyWithTheRegion()
     {
-        const QString writesNoReport = dir_.filePath(QStringLiteral("no-report.sh"));
-        QFile script(writesNoReport);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\ncat >/dev/null\necho '{\"findings\": 7}'\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        const auto program = [&](const QString& name, const QByteArray& output) {
+            const QString path = dir_.filePath(name);
+            QFile script(path);
+            if (!script.open(QIODevice::WriteOnly))
+                return QString();
+            script.write("#!/bin/sh\ncat >/dev/null\n" + output + "\n");
+            script.close();
+            script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+            return path;
+        };
 
         TPublishChecker checker;
         checker.SetRulesFile(QString());
@@ -91,8 +95,11 @@ private slots:
         QVERIFY(unfinished(Page(QStringLiteral("<div>").repeated(200000)), QStringLiteral("秒")));
         QVERIFY(timer.elapsed() < 5000);
 
-        checker.SetProgram(writesNoReport);
+        checker.SetProgram(program(QStringLiteral("no-report.sh"), "echo '{\"findings\": 7}'"));
         QVERIFY(unfinished(Page(QStringLiteral("<p id=x>")), QStringLiteral("无法读取")));
+        // Far more than any report is not read into the editor.
+        checker.SetProgram(program(QStringLiteral("flood.sh"), "head -c 100000000 /dev/zero"));
+        QVERIFY(unfinished(Page(QStringLiteral("<p id=x>")), QStringLiteral("MB")));
         checker.SetProgram(dir_.filePath(QStringLiteral("missing-program")));
         QVERIFY(unfinished(Page(QStringLiteral("<p id=x>")), QStringLiteral("missing-program")));
     }
