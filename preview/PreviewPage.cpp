@@ -12,6 +12,11 @@ TPreviewPage::TPreviewPage(QObject* parent) : QWebEnginePage(parent)
     // not take the keyboard away from the code pane.
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // A script's pop-up is refused in the renderer at once, for next to
+    // nothing; asking the editor (createWindow) takes milliseconds a time,
+    // and a page that opens hundreds keeps its renderer busy for seconds.
+    // Links and scripts run by a click still ask, and are refused there.
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
 }
 
 void TPreviewPage::javaScriptAlert(const QUrl&, const QString&) {}

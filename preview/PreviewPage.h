@@ -3,7 +3,8 @@
 // pasted from anywhere, so it is kept quiet and contained:
 //  - script dialogs (alert, confirm, prompt, leave-page) never show and never
 //    block: each is answered at once as if the user had pressed Enter;
-//  - every request for a new window is refused: nothing opens;
+//  - every request for a new window is refused: nothing opens (a script's
+//    own, not started by a click, already in the page, at no cost);
 //  - the page may load remote images and style sheets (decoration code is
 //    all remote pictures) but may not read other local files;
 //  - script console messages are not logged.
@@ -14,7 +15,8 @@ class TPreviewPage : public QWebEnginePage {
 public:
     explicit TPreviewPage(QObject* parent = nullptr);
 
-    // How many new-window requests the page has refused.
+    // How many new-window requests (links, and scripts run by a click) the
+    // page has refused.
     int RefusedWindows() const { return refusedWindows_; }
 
 protected:
