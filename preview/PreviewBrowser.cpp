@@ -60,6 +60,7 @@ TPreviewBrowser::TPreviewBrowser(QWidget* parent)
             return;
         placed_ = true;
         pending_.position = at;
+        pending_.reported = true;
         ShowWhenDrawn();
     });
     clearTimer_.setSingleShot(true);
@@ -252,21 +253,24 @@ TPreviewPage* TPreviewBrowser::CreatePage()
         if (showTimer_.remainingTime() > wait)
             showTimer_.start(wait);
     });
-    // Both come with a drawn frame. The engine reports scrolling in the
-    // view's pixels; the page and its placement count CSS pixels.
-    const auto drawn = [this, page](QPointF scrolled) {
-        const QPointF at = scrolled / page->zoomFactor();
+    // Both come with a drawn frame; a scroll of the page on show is where
+    // it stands now. The engine reports scrolling in the view's pixels; the
+    // page and its placement count CSS pixels.
+    const auto drawn = [this, page](QPointF viewScrolled, bool scrolled) {
+        const QPointF at = viewScrolled / page->zoomFactor();
         Buffer& buffer = page == shown_.page ? shown_ : pending_;
         if (buffer.page != page)
             return;
         buffer.drawn = true;
-        if (page == shown_.page)
+        if (page == shown_.page) {
             shown_.position = at;
-        else if (placed_)
+            shown_.reported |= scrolled;
+        } else if (placed_) {
             ShowWhenDrawn();
+        }
     };
-    connect(page, &QWebEnginePage::scrollPositionChanged, this, drawn);
-    connect(page, &QWebEnginePage::contentsSizeChanged, this, [page, drawn] { drawn(page->scrollPosition()); });
+    connect(page, &QWebEnginePage::scrollPositionChanged, this, [drawn](QPointF at) { drawn(at, true); });
+    connect(page, &QWebEnginePage::contentsSizeChanged, this, [page, drawn] { drawn(page->scrollPosition(), false); });
     return page;
 }
 
@@ -293,21 +297,26 @@ void TPreviewBrowser::Load(const QUrl& url, TShopVersion version)
     TPreviewPage* page = TakeSpare();
     DropPending();
 
+    QVariantMap placement{{QStringLiteral("atModule"), !shown_.page || shown_.version != version}};
+    if (shown_.page && shown_.version == version) {
+        if (shown_.reported) {
+            placement.insert(QStringLiteral("x"), shown_.position.x());
+            placement.insert(QStringLiteral("y"), shown_.position.y());
+        } else {
+            placement = shown_.placement;
+        }
+    }
+    placement.insert(QStringLiteral("token"), ++placement_);
     // A page whose findings panel is expected waits for it before it is
     // placed: the panel moves what follows it. Where the page before had
     // none, the new one most likely has none either, and does not wait.
-    QVariantMap placement{{QStringLiteral("token"), ++placement_},
-                          {QStringLiteral("atModule"), !shown_.page || shown_.version != version},
-                          {QStringLiteral("awaitFindings"), bridge_->FindingsShowPanel()}};
-    if (shown_.page) {
-        placement.insert(QStringLiteral("x"), shown_.position.x());
-        placement.insert(QStringLiteral("y"), shown_.position.y());
-    }
+    placement.insert(QStringLiteral("awaitFindings"), bridge_->FindingsShowPanel());
     bridge_->SetPlacement(placement);
 
     if (!pending_.view)
         pending_.view = CreateView();
     pending_ = {pending_.view, page, version};
+    pending_.placement = placement;
     pending_.view->setPage(pending_.page);
     ApplyZoom();
     if (shown_.view) {

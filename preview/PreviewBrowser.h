@@ -18,7 +18,9 @@
 //
 // Where a page opens: the first page, and the first after the storefront
 // kind changed, at the top of the user's module; any other where the user
-// left the page before it, across and down.
+// left the page before it, across and down. A page that never said where it
+// stood (hung in a script before the scroll keeper could place it) passes
+// on the place it was meant to open at instead.
 //
 // Customers see a shop on screens wider than the pane. A chosen screen
 // width lays every page out at that many CSS pixels and shows it scaled
@@ -55,6 +57,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <functional>
@@ -143,6 +146,10 @@ private:
         // page that is not drawn (the browser hidden) reports no scrolling.
         QPointF position;
         bool drawn = false;   // a frame of the page has been drawn
+        // The page has said where it stands: placed by the scroll keeper,
+        // or scrolled since it showed.
+        bool reported = false;
+        QVariantMap placement;   // where it was meant to open
     };
 
     // Starts the navigation Navigate was asked for.

@@ -290,9 +290,6 @@ private slots:
         QVERIFY(server.requests >= 1);
     }
 
-    // Nothing a page does holds the next preview up: neither its script
-    // hanging while it loads nor one looping as the page is left. The next
-    // preview shows, and the spinning renderer ends.
     // The first page, and the first of another storefront, open at the top
     // of the user's module; the next keep where the user scrolled to; and
     // no blank page shows between the old page and the new.
@@ -480,6 +477,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1000, kTimeout);
     }
 
+    // Nothing a page does holds the next preview up: neither its script
+    // hanging while it loads nor one looping as the page is left. The next
+    // preview shows, in its place, and the spinning renderer ends.
     void hungPagesGiveWayToTheNextPreview()
     {
         TPreviewBrowser browser;
@@ -497,6 +497,12 @@ private slots:
             QVERIFY2(Preview(browser, TShopVersion::Professional, QStringLiteral("<p id=\"next\">next</p>")), qPrintable(trap));
             QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next').textContent")).toString(),
                      QStringLiteral("next"));
+            // Where the page before was to open, the next opens, though that
+            // page hung before it could say where it stood.
+            QCOMPARE(Eval(browser, QStringLiteral("Math.round(document.querySelector("
+                                                  "'.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top)"))
+                         .toInt(),
+                     0);
             QTRY_VERIFY_WITH_TIMEOUT(!RendererRuns(renderer), kTimeout);
         }
     }
