@@ -461,7 +461,10 @@ void Tfrmravik::ComposeAndWrite(const QString& code)
         mmo4->setPlainText(page);
         bufferedPage_ = page;
     }
-    WriteWholeFile(QString::fromLatin1(CachePageName), EncodePage(page));
+    QList<TEncodingLoss> losses;
+    WriteWholeFile(QString::fromLatin1(CachePageName), EncodePage(page, &losses));
+    const qsizetype codeBegin = PageTemplate(ShopVersion()).Head.size();
+    wb1->Bridge().SetPageNotes(EncodingNotes(losses, page, codeBegin, codeBegin + code.size()));
 }
 
 void Tfrmravik::LocalPreview()

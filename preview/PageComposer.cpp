@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "RawText.h"
+#include "ScriptContext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,24 +33,75 @@ void AppendReference(QByteArray& out, char32_t codePoint)
     out += ';';
 }
 
-// In a script: one \uXXXX per UTF-16 unit, which strings, templates and
-// regular expressions all read back (a pair as the one character).
-void AppendScriptEscape(QByteArray& out, char32_t codePoint)
+QByteArray Hex(char32_t value, int width = 0)
 {
-    const auto unit = [&out](char16_t u) { out += "\\u" + QByteArray::number(u, 16).toUpper().rightJustified(4, '0'); };
+    return QByteArray::number(static_cast<quint32>(value), 16).toUpper().rightJustified(width, '0');
+}
+
+// One \uXXXX per UTF-16 unit: what JSON strings and a regular expression
+// without the u flag read back (a pair as the one character).
+void AppendUnitEscapes(QByteArray& out, char32_t codePoint)
+{
     if (QChar::requiresSurrogates(codePoint)) {
-        unit(QChar::highSurrogate(codePoint));
-        unit(QChar::lowSurrogate(codePoint));
+        out += "\\u" + Hex(QChar::highSurrogate(codePoint), 4);
+        out += "\\u" + Hex(QChar::lowSurrogate(codePoint), 4);
     } else {
-        unit(static_cast<char16_t>(codePoint));
+        out += "\\u" + Hex(codePoint, 4);
     }
+}
+
+// The one escape for the code point: in strings, templates and names alike.
+void AppendCodePointEscape(QByteArray& out, char32_t codePoint)
+{
+    if (QChar::requiresSurrogates(codePoint))
+        out += "\\u{" + Hex(codePoint) + '}';
+    else
+        out += "\\u" + Hex(codePoint, 4);
+}
+
+// In a script, by where the character stands. Returns false where the
+// written form is not the text as typed (a tagged template).
+bool AppendScriptEscape(QByteArray& out, char32_t codePoint, TScriptContext context, bool escaped)
+{
+    switch (context) {
+    case TScriptContext::Code:
+    case TScriptContext::Comment: {
+        // White space between tokens means the same in ASCII; a line
+        // separator also ends a line comment.
+        const QChar c = QChar::requiresSurrogates(codePoint) ? QChar() : QChar(static_cast<char16_t>(codePoint));
+        if (c == QChar(0x2028) || c == QChar(0x2029)) {
+            out += '\n';
+            return true;
+        }
+        if (c.category() == QChar::Separator_Space || c == QChar(0xFEFF)) {
+            out += ' ';
+            return true;
+        }
+        break;
+    }
+    case TScriptContext::Regex:
+        AppendUnitEscapes(out, codePoint);
+        return true;
+    case TScriptContext::TaggedTemplate:
+        // A backslash before the character stays its own in the raw text.
+        if (escaped)
+            out.chop(1);
+        out += escaped ? "${'\\\\" : "${'";
+        AppendCodePointEscape(out, codePoint);
+        out += "'}";
+        return false;
+    default:
+        break;
+    }
+    AppendCodePointEscape(out, codePoint);
+    return true;
 }
 
 // In a style sheet: \HEX and the space that ends the escape (the space is
 // part of it, so what follows stays as written).
 void AppendStyleEscape(QByteArray& out, char32_t codePoint)
 {
-    out += '\\' + QByteArray::number(static_cast<quint32>(codePoint), 16).toUpper() + ' ';
+    out += '\\' + Hex(codePoint) + ' ';
 }
 
 // Encodes one BMP character, or returns empty when GBK has no exact
@@ -78,10 +130,13 @@ bool FollowsEscape(QStringView page, qsizetype i)
     return run % 2 == 1;
 }
 
-QByteArray EncodeWithEscapes(QStringView page)
+QByteArray EncodeWithEscapes(QStringView page, QList<TEncodingLoss>* losses)
 {
     const QList<TRawText> rawText = FindRawText(page);
     qsizetype nextRaw = 0;
+    // Where each unit of the raw text now passed stands, for a script.
+    qsizetype contextsOf = -1;
+    std::vector<TScriptContext> contexts;
     QByteArray out;
     out.reserve(page.size() + page.size() / 2);
     QHash<char16_t, QByteArray> known;   // one encoder round trip per distinct character
@@ -112,24 +167,42 @@ QByteArray EncodeWithEscapes(QStringView page)
         }
         while (nextRaw < rawText.size() && rawText[nextRaw].end <= i)
             ++nextRaw;
-        if (nextRaw < rawText.size() && rawText[nextRaw].begin <= i) {
-            const qsizetype escapeAt = out.size();
-            if (rawText[nextRaw].kind == TRawTextKind::Script)
-                AppendScriptEscape(out, codePoint);
-            else
-                AppendStyleEscape(out, codePoint);
-            if (FollowsEscape(page, i))
-                out.remove(escapeAt, 1);
-        } else {
+        const TRawText* raw = nextRaw < rawText.size() && rawText[nextRaw].begin <= i ? &rawText[nextRaw] : nullptr;
+        const bool escaped = FollowsEscape(page, i);
+        const qsizetype escapeAt = out.size();
+        bool kept = true;
+        switch (raw ? raw->kind : TRawTextKind::Other) {
+        case TRawTextKind::Script:
+            if (contextsOf != nextRaw) {
+                contexts = ScriptContexts(page.mid(raw->begin, raw->end - raw->begin));
+                contextsOf = nextRaw;
+            }
+            kept = AppendScriptEscape(out, codePoint, contexts[static_cast<size_t>(i - raw->begin)], escaped);
+            break;
+        case TRawTextKind::Style:
+            AppendStyleEscape(out, codePoint);
+            break;
+        case TRawTextKind::Json:
+            AppendUnitEscapes(out, codePoint);
+            break;
+        case TRawTextKind::Other:
             AppendReference(out, codePoint);
+            kept = !raw;
+            break;
         }
+        // An escape after a backslash of the text's own loses its backslash,
+        // which would escape that one instead.
+        if (escaped && kept && raw && raw->kind != TRawTextKind::Other && out.size() > escapeAt && out[escapeAt] == '\\')
+            out.remove(escapeAt, 1);
+        if (!kept && losses)
+            losses->append({i, codePoint, raw->kind == TRawTextKind::Other ? raw->element : QString()});
         i += units - 1;
     }
     return out;
 }
 }
 
-QByteArray EncodePage(QStringView page)
+QByteArray EncodePage(QStringView page, QList<TEncodingLoss>* losses)
 {
     // Fast path: the whole page in one go, accepted only if it decodes back
     // to exactly the same text.
@@ -141,7 +214,47 @@ QByteArray EncodePage(QStringView page)
         if (!decoder.hasError() && back == page)
             return bytes;
     }
-    return EncodeWithEscapes(page);
+    return EncodeWithEscapes(page, losses);
+}
+
+QStringList EncodingNotes(const QList<TEncodingLoss>& losses, QStringView page, qsizetype codeBegin,
+                          qsizetype codeEnd)
+{
+    constexpr int kMost = 5;
+    QStringList notes;
+    int line = 1;
+    qsizetype lineStart = codeBegin;
+    qsizetype counted = codeBegin;
+    int more = 0;
+    for (const TEncodingLoss& loss : losses) {
+        if (loss.At < codeBegin || loss.At >= codeEnd)
+            continue;
+        if (notes.size() == kMost) {
+            ++more;
+            continue;
+        }
+        for (; counted < loss.At; ++counted) {
+            const QChar c = page[counted];
+            if (c == u'\n' || (c == u'\r' && (counted + 1 >= page.size() || page[counted + 1] != u'\n'))) {
+                ++line;
+                lineStart = counted + 1;
+            }
+        }
+        const QString where = QStringLiteral("第 %1 行第 %2 列").arg(line).arg(loss.At - lineStart + 1);
+        const QString character = QString::fromUcs4(&loss.Character, 1);
+        if (loss.Element.isEmpty())
+            notes << QStringLiteral("%1：带标签的模板字符串（如 String.raw）里的“%2”在 GBK 编码的预览页里无法原样写出，"
+                                    "改写成了 ${'\\u{%3}'}：拼出的字符串不变，标签函数收到的分段多了一处。")
+                         .arg(where, character, QString::number(loss.Character, 16).toUpper());
+        else
+            notes << QStringLiteral("%1：<%2> 里的“%3”在 GBK 编码的预览页里无法原样写出，写成了字符引用 &#%4;，"
+                                    "只有当作 HTML 读入时才显示为原字。")
+                         .arg(where, loss.Element, character)
+                         .arg(static_cast<quint32>(loss.Character));
+    }
+    if (more)
+        notes << QStringLiteral("另有 %1 处同样的字符。").arg(more);
+    return notes;
 }
 
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes)

@@ -3,7 +3,9 @@
 #include "PageTemplates.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The cache page, relative to the working directory; "files" is part of the
@@ -15,18 +17,43 @@ inline constexpr const char* CachePageName = "files/cache.html";
 // with a line break runs straight into the tail's first line.
 QString ComposePage(const TPageTemplate& page, const QString& code);
 
+// A character GBK lacks in text that decodes none of the forms below: it
+// was written in the best form there is, and the user should know.
+struct TEncodingLoss {
+    qsizetype At;          // where in the page
+    char32_t Character;
+    // Where it stands, as the user knows it: an element ("xmp",
+    // "script type=\"text/template\""), or empty for a tagged template.
+    QString Element;
+};
+
 // The page's bytes in the storefronts' code page (GBK), no byte-order mark.
 // A character GBK cannot hold is written so that the browser reads it back
 // as it was typed (the browser's GBK reads no GB18030 four-byte sequences):
 //  - in text and attributes as an HTML numeric character reference for its
 //    whole code point (a surrogate pair gives one reference);
-//  - in a script body as \uXXXX escapes, in a style body as a \HEX escape
-//    (the browser decodes no references there).
+//  - in a style body as a \HEX escape, in a JSON data block as \uXXXX
+//    escapes (the browser decodes no references there);
+//  - in a script as the escape that means the character where it stands:
+//    \uXXXX, or \u{X} outside the BMP, except in a regular expression
+//    without the u flag (a surrogate pair of \uXXXX); white space between
+//    tokens as a space or line break; in a tagged template, whose tag reads
+//    the raw text no escape keeps, as a substitution ${'\u{X}'}, which
+//    gives the same string (String.raw) but another split of it (a loss);
+//  - in the text of a script of another type (a template), <xmp> or
+//    <plaintext>, which nothing decodes, as a numeric reference (a
+//    template's text is mostly put into the page as HTML, which reads it)
+//    (a loss).
 // A lone surrogate, which is no character at all, is written as U+FFFD so
 // that it shows up instead of vanishing; so is a C1 control in text or an
 // attribute that no reference gives (HTML reads most of &#128; to &#159; as
-// Windows-1252 letters).
-QByteArray EncodePage(QStringView page);
+// Windows-1252 letters). Each loss goes to `losses` when given.
+QByteArray EncodePage(QStringView page, QList<TEncodingLoss>* losses = nullptr);
+
+// What the user should know of the losses of a page `head` + code + tail,
+// in the code's lines and columns: a few lines, the rest counted.
+QStringList EncodingNotes(const QList<TEncodingLoss>& losses, QStringView page, qsizetype codeBegin,
+                          qsizetype codeEnd);
 
 // Writes the bytes whole or not at all: a failed write leaves any earlier
 // file as it was. A symbolic link in the file's place is replaced by the

@@ -32,7 +32,7 @@ void TPreviewBridge::SetFindings(const QJsonObject& report)
     // a note, or did not finish, or has no region to show them in.
     const QJsonValue findings = report.value(QStringLiteral("findings"));
     showPanel_ = findings.isArray() &&
-                 (!findings.toArray().isEmpty() || report.contains(QStringLiteral("note")) ||
+                 (!findings.toArray().isEmpty() || report.contains(QStringLiteral("note")) || !pageNotes_.isEmpty() ||
                   report.contains(QStringLiteral("unfinished")) || !report.contains(QStringLiteral("region")));
     emit FindingsReady();
 }
@@ -44,6 +44,8 @@ QJsonObject TPreviewBridge::Findings() const
     QJsonObject findings = findings_;
     findings.insert(QStringLiteral("serial"), serial_);
     findings.insert(QStringLiteral("folded"), folded_);
+    if (!pageNotes_.isEmpty())
+        findings.insert(QStringLiteral("pageNotes"), QJsonArray::fromStringList(pageNotes_));
     return findings;
 }
 

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QPointF>
+#include <QStringList>
 #include <QVariantMap>
 
 class TPreviewBridge : public QObject {
@@ -29,6 +30,10 @@ public:
     // clears them: its page waits until they are set.
     void ClearFindings();
     void SetFindings(const QJsonObject& report);
+    // What the user should know of the page itself (characters the cache
+    // page could not hold as typed), shown in the findings panel; set for
+    // each page before it loads.
+    void SetPageNotes(const QStringList& notes) { pageNotes_ = notes; }
     // Whether the user folded the findings panel away; it stays so for the
     // pages that follow, until the program ends.
     bool FindingsFolded() const { return folded_; }
@@ -37,7 +42,8 @@ public:
     bool FindingsShowPanel() const { return showPanel_; }
 
     // For the page's script: the findings with "serial" (which ChooseFinding
-    // names them by) and "folded", or {"pending": true} while the check runs.
+    // names them by), "folded" and any "pageNotes", or {"pending": true}
+    // while the check runs.
     Q_INVOKABLE QJsonObject Findings() const;
     // The user clicked a finding of the findings numbered `serial`.
     Q_INVOKABLE void ChooseFinding(int serial, int index);
@@ -56,6 +62,7 @@ signals:
 private:
     QVariantMap placement_;
     QJsonObject findings_;
+    QStringList pageNotes_;
     int serial_ = 0;
     bool pending_ = false;
     bool folded_ = false;

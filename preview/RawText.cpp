@@ -3,6 +3,7 @@
 #include <gumbo.h>
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <algorithm>
 #include <vector>
@@ -64,11 +65,56 @@ struct ByteRange {
     size_t begin;
     size_t end;
     TRawTextKind kind;
+    QString element;
 };
 
-// Script and style bodies in the HTML namespace (in SVG they are ordinary
-// text, where references work). Walked with a stack of its own: decoration
-// code may nest deeper than a recursion should go.
+QString Attribute(const GumboElement& e, const char* name, bool* present = nullptr)
+{
+    const GumboAttribute* a = gumbo_get_attribute(&e.attributes, name);
+    if (present)
+        *present = a != nullptr;
+    return a ? QString::fromUtf8(a->value).trimmed().toLower() : QString();
+}
+
+bool IsJavaScriptType(const QString& type)
+{
+    static const QStringList types{
+        QStringLiteral("application/ecmascript"), QStringLiteral("application/javascript"),
+        QStringLiteral("application/x-ecmascript"), QStringLiteral("application/x-javascript"),
+        QStringLiteral("text/ecmascript"), QStringLiteral("text/javascript"), QStringLiteral("text/javascript1.0"),
+        QStringLiteral("text/javascript1.1"), QStringLiteral("text/javascript1.2"), QStringLiteral("text/javascript1.3"),
+        QStringLiteral("text/javascript1.4"), QStringLiteral("text/javascript1.5"), QStringLiteral("text/jscript"),
+        QStringLiteral("text/livescript"), QStringLiteral("text/x-ecmascript"), QStringLiteral("text/x-javascript")};
+    return types.contains(type);
+}
+
+// What a script element's body is, by its type as the browser decides
+// whether to run it: no type (or an empty one) and the JavaScript types run,
+// so does a module; a legacy language attribute stands in for a missing
+// type. Anything else is a data block.
+TRawTextKind ScriptKind(const GumboElement& e, QString* element)
+{
+    bool typed = false;
+    const QString type = Attribute(e, "type", &typed);
+    if (!typed) {
+        const QString language = Attribute(e, "language");
+        if (language.isEmpty() || IsJavaScriptType(QStringLiteral("text/") + language))
+            return TRawTextKind::Script;
+        *element = QStringLiteral("script language=\"%1\"").arg(language);
+        return TRawTextKind::Other;
+    }
+    if (type.isEmpty() || type == QLatin1String("module") || IsJavaScriptType(type))
+        return TRawTextKind::Script;
+    if (type == QLatin1String("importmap") || type == QLatin1String("speculationrules") ||
+        type.endsWith(QLatin1String("/json")) || type.endsWith(QLatin1String("+json")))
+        return TRawTextKind::Json;
+    *element = QStringLiteral("script type=\"%1\"").arg(type);
+    return TRawTextKind::Other;
+}
+
+// The raw text elements in the HTML namespace (in SVG a script or style is
+// ordinary text, where references work). Walked with a stack of its own:
+// decoration code may nest deeper than a recursion should go.
 std::vector<ByteRange> RawTextBytes(const GumboNode* root)
 {
     std::vector<ByteRange> ranges;
@@ -83,16 +129,30 @@ std::vector<ByteRange> RawTextBytes(const GumboNode* root)
             children = &node->v.element.children;
         if (!children)
             continue;
-        const bool element = node->type == GUMBO_NODE_ELEMENT &&
-                             node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
-        const bool script = element && node->v.element.tag == GUMBO_TAG_SCRIPT;
-        const bool style = element && node->v.element.tag == GUMBO_TAG_STYLE;
+        bool raw = node->type == GUMBO_NODE_ELEMENT && node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
+        TRawTextKind kind = TRawTextKind::Other;
+        QString element;
+        switch (raw ? node->v.element.tag : GUMBO_TAG_UNKNOWN) {
+        case GUMBO_TAG_SCRIPT:
+            kind = ScriptKind(node->v.element, &element);
+            break;
+        case GUMBO_TAG_STYLE:
+            kind = TRawTextKind::Style;
+            break;
+        case GUMBO_TAG_XMP:
+            element = QStringLiteral("xmp");
+            break;
+        case GUMBO_TAG_PLAINTEXT:
+            element = QStringLiteral("plaintext");
+            break;
+        default:
+            raw = false;
+        }
         for (unsigned i = 0; i < children->length; ++i) {
             const auto* child = static_cast<const GumboNode*>(children->data[i]);
-            if ((script || style) && (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)) {
+            if (raw && (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)) {
                 const GumboText& text = child->v.text;
-                ranges.push_back({text.start_pos.offset, text.start_pos.offset + text.original_text.length,
-                                  script ? TRawTextKind::Script : TRawTextKind::Style});
+                ranges.push_back({text.start_pos.offset, text.start_pos.offset + text.original_text.length, kind, element});
             } else {
                 stack.push_back(child);
             }
@@ -124,7 +184,7 @@ QList<TRawText> FindRawText(QStringView page)
     };
     for (const ByteRange& range : bytes) {
         const qsizetype begin = advanceTo(range.begin);
-        ranges.append({begin, advanceTo(range.end), range.kind});
+        ranges.append({begin, advanceTo(range.end), range.kind, range.element});
     }
     return ranges;
 }

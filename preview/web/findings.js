@@ -5,6 +5,10 @@
 // click on the panel's head folds it away (the editor keeps that choice for
 // the pages that follow). A clean fragment leaves the page untouched.
 //
+// Notes go at the top of the panel: why the check did not finish, what is
+// wrong with the user's rule file, characters the cache page could not hold
+// as typed (`pageNotes`, from the editor).
+//
 // A check that did not finish (stopped at its time limit, crashed, gave no
 // readable report, or left part of the code unchecked) is never shown as a
 // clean page: the panel says "发布检查没有完成" and why, with whatever
@@ -207,9 +211,10 @@
         var region = regionOf(report);
         var unfinished = report.unfinished ? [report.unfinished] : [];
         // Clean code that lost its region has nothing to show anyway.
-        if (!region && (findings.length || report.note || unfinished.length || !report.region))
+        if (!region && (findings.length || report.note || report.pageNotes || unfinished.length || !report.region))
             unfinished.push('在页面里找不到放代码的模块（页面的脚本可能删掉了它），检查结果无法在页面上标出。');
-        if (!findings.length && !report.note && !unfinished.length)
+        var notes = (report.note ? [report.note] : []).concat(report.pageNotes || []);
+        if (!findings.length && !notes.length && !unfinished.length)
             return;
         findings = findings.slice(0, MAX_LINES);
         // Before the panel goes in: it is an element of the page too.
@@ -235,7 +240,7 @@
         });
         var fold = head.appendChild(element('span', 'fold'));
         var body = panel.appendChild(element('div', 'body'));
-        unfinished.concat(report.note ? [report.note] : []).forEach(function (note) {
+        unfinished.concat(notes).forEach(function (note) {
             body.appendChild(element('div', 'note', note));
         });
         var list = body.appendChild(element('ol'));

@@ -181,7 +181,7 @@ private slots:
         QString code;
         for (int i = 0; i < 80; ++i)
             code += QStringLiteral("<p>第 %1 行</p>\r\n").arg(i);
-        code += QStringLiteral("<div class=\"box\"><a href=\"javascript:void(0)\" id=\"far\">x</a></div>");
+        code += QStringLiteral("<div class=\"box\"><a href=\"javascript:void(0)\" id=\"far\">x</a></div><xmp>한</xmp>");
         SetCodePaneText(*w.redt1, code);
 
         QSignalSpy shown(w.wb1, &TPreviewBrowser::PageShown);
@@ -194,6 +194,10 @@ private slots:
             2, kTimeout);
         const TPageTemplate& professional = PageTemplate(TShopVersion::Professional);
         QCOMPARE(r.CachePage(), EncodePage(professional.Head + code + professional.Tail));
+        // A character the cache page cannot hold where it stands is named
+        // in the panel, with its place in the code.
+        QVERIFY(RunScript(page, QStringLiteral("ravikFindings.panel.querySelector('.note').getAttribute('data-text')"),
+                          PageScriptWorld).toString().startsWith(QStringLiteral("第 81 行第 72 列：<xmp>")));
 
         QVERIFY(r.ClickFinding(1));
 

@@ -245,14 +245,40 @@ private slots:
                                             "<svg><style>%1</style></svg>"
                                             "<script><!--<script>%1</script>%1--></script>").arg(e);
         QCOMPARE(EncodePage(page), QByteArray("<p title=\"&#128512;\">&#128512;&#65533;&#129;</p>"
-                                              "<script>t='\\uD83D\\uDE00\\u0080\xBA\xC3';r=/\\uD83D\\uDE00/;</script>"
+                                              "<script>t='\\u{1F600}\\u0080\xBA\xC3';r=/\\uD83D\\uDE00/;</script>"
                                               "<style>p::after{content:'\\1F600 \\A0 '}</style>"
                                               "<svg><style>&#128512;</style></svg>"
-                                              "<script><!--<script>\\uD83D\\uDE00</script>\\uD83D\\uDE00--></script>"));
+                                              "<script><!--<script>\\u{1F600}</script>\\u{1F600}--></script>"));
         // The code may open a script that the tail closes.
         const TPageTemplate frame{QStringLiteral("<p>\r\n"), QStringLiteral("';</script>\r\n<p>%1</p>").arg(e)};
         QCOMPARE(EncodePage(ComposePage(frame, QStringLiteral("<script>s='%1").arg(e))),
-                 QByteArray("<p>\r\n<script>s='\\uD83D\\uDE00';</script>\r\n<p>&#128512;</p>"));
+                 QByteArray("<p>\r\n<script>s='\\u{1F600}';</script>\r\n<p>&#128512;</p>"));
+    }
+
+    // Inside a script the escape is the one that means the character where
+    // it stands; text nothing decodes keeps a reference, and the user hears
+    // of it, as of a tagged template's raw text, which no escape keeps.
+    void escapesFollowWhereTheCharacterStands()
+    {
+        const QString g = QString::fromUtf8("\xF0\xA0\xAE\xB7");   // U+20BB7, outside the BMP
+        const QString page = QStringLiteral(
+            "<script>var %1\u00A0= `%1${a}` + String.raw`%1\\%1` + /%1/u.source + /%1/.source // %1\u2028x = 1 / 2;</script>"
+            "\r\n<script type=\"text/template\"><b>%1</b></script><script type=\" Module \">'%1'</script>"
+            "<script type=\"application/ld+json\">{\"a\": \"%1\"}</script><xmp>%1</xmp>").arg(g);
+        QList<TEncodingLoss> losses;
+        QCOMPARE(EncodePage(page, &losses),
+                 QByteArray("<script>var \\u{20BB7} = `\\u{20BB7}${a}` + String.raw`${'\\u{20BB7}'}${'\\\\\\u{20BB7}'}`"
+                            " + /\\u{20BB7}/u.source + /\\uD842\\uDFB7/.source // \\u{20BB7}\nx = 1 / 2;</script>"
+                            "\r\n<script type=\"text/template\"><b>&#134071;</b></script><script type=\" Module \">'\\u{20BB7}'</script>"
+                            "<script type=\"application/ld+json\">{\"a\": \"\\uD842\\uDFB7\"}</script><xmp>&#134071;</xmp>"));
+        QCOMPARE(losses.size(), 4);
+        QCOMPARE(losses[0].Element, QString());
+        QCOMPARE(losses[2].Element, QStringLiteral("script type=\"text/template\""));
+        QCOMPARE(losses[3].Element, QStringLiteral("xmp"));
+        const QStringList notes = EncodingNotes(losses, page, 0, page.size());
+        QCOMPARE(notes.size(), 4);
+        QVERIFY2(notes[2].startsWith(QStringLiteral("第 2 行")) && notes[2].contains(QStringLiteral("&#134071;")),
+                 qPrintable(notes[2]));
     }
 
     void cachePageFailsClearlyWithoutFilesFolder()

@@ -179,15 +179,25 @@ private slots:
         }
     }
 
-    // Text, attributes, scripts and style sheets all read what was typed;
-    // only a C1 control that HTML cannot give in text shows as U+FFFD.
+    // Text, attributes, scripts and style sheets all read what was typed
+    // (in a script: names, raw templates, regular expressions, white space
+    // and line ends too; a template's text once put in as HTML); only a C1
+    // control that HTML cannot give in text shows as U+FFFD.
     void charactersArriveAsTypedInEveryContext()
     {
         TPreviewBrowser browser;
         const QString e = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString g = QString::fromUtf8("\xF0\xA0\xAE\xB7");
         QVERIFY(Preview(browser, TShopVersion::Professional, QStringLiteral(
             "<p id=\"t\" title=\"%1\u0081\">%1\u0081\u0080</p><style>#t::after{content:'%1\u0080'}</style>"
-            "<script>window.s='%1\u0080\u00A0好';</script>").arg(e)));
+            "<script>window.s='%1\u0080\u00A0好';</script>"
+            "<script>var %2\u00A0= '%2'; window.r = String.raw`a%2\\n` + /^%2$/u.test(%2) + /^.{2}$/.test(%2) // c\u2028"
+            " + `${%2}`;</script><script type=\"text/template\" id=\"tpl\"><b>%2</b></script>").arg(e, g)));
+        QCOMPARE(Eval(browser, QStringLiteral("window.r")).toString(), QStringLiteral("a%1\\ntruetrue%1").arg(g));
+        QCOMPARE(Eval(browser, QStringLiteral("(function () { var d = document.createElement('div');"
+                                              " d.innerHTML = document.getElementById('tpl').textContent; return d.textContent; })()"))
+                     .toString(),
+                 g);
         QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').title")).toString(), e + QChar(0x81));
         QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').textContent")).toString(),
                  e + QChar(0x81) + QChar(0xFFFD));
