@@ -171,6 +171,39 @@ int main(int argc, char** argv)
     }
 
     {
+        // Hostile input: time that grows faster than the input would end
+        // in the time limit. Each tenfold larger should cost about ten times.
+        std::printf("pathological input (median of 3):\n");
+        for (const int count : {10000, 100000}) {
+            QByteArray json = "{\"rules\": [";
+            for (int i = 0; i < count; ++i) {
+                json += (i ? ",{\"id\": \"r" : "{\"id\": \"r") + QByteArray::number(i) +
+                        "\", \"severity\": \"removed\", \"message\": \"m\", \"elements\": [\"x" + QByteArray::number(i) + "\"]}";
+            }
+            json += "]}";
+            TFigures figures;
+            for (int i = 0; i < 3; ++i) {
+                figures.Add(Time([&] {
+                    TPublishRules read;
+                    ParsePublishRules(json, &read, nullptr);
+                }));
+            }
+            std::printf("  a rule file of %6d rules read in    %8.2f ms\n", count, figures.Median());
+        }
+        const TPageTemplate& page = PageTemplate(TShopVersion::Professional);
+        for (const int count : {6000, 60000}) {
+            QString code = QStringLiteral("<span");
+            for (int i = 0; i < count; ++i)
+                code += QStringLiteral(" a%1").arg(i);
+            code += QStringLiteral("></span>");
+            TFigures figures;
+            for (int i = 0; i < 3; ++i)
+                figures.Add(Time([&] { CheckPublish(rules, {page.Head, code, page.Tail, QStringLiteral("professional")}); }));
+            std::printf("  a tag of %6d attributes checked in %8.2f ms\n", count, figures.Median());
+        }
+    }
+
+    {
         const QString& code = Fragment(Fragment1M);
         const TPageTemplate& page = PageTemplate(TShopVersion::Basic);
         TPublishChecker checker;
