@@ -79,7 +79,11 @@
     // Where a widget's selectors (a Popup's trigger and node, a Countdown's
     // parts) are looked up: the module that holds it, so that two copies of
     // a module do not drive each other; the whole document for a widget
-    // outside any module. A selector the browser cannot read finds nothing.
+    // outside any module. A selector the browser cannot read finds nothing,
+    // but for a lone class name: generators number their classes
+    // ('.31907item0'), which CSS refuses for the leading digit and the
+    // storefront's own lookup takes as the class it names.
+    var LONE_CLASS = /^\s*\.([\w-]+)\s*$/;
     function scope(widget) {
         return widget.closest('.J_TModule') || document;
     }
@@ -89,19 +93,26 @@
         try {
             return Array.prototype.slice.call(root.querySelectorAll(selector));
         } catch (e) {
-            return [];
+            var lone = LONE_CLASS.exec(selector);
+            return lone ? Array.prototype.slice.call(root.getElementsByClassName(lone[1])) : [];
         }
     }
 
     // Shows an element hidden the ways decoration code hides it: the page
-    // class `hidden`, an inline display:none, or a style sheet rule.
+    // class `hidden`, display:none or visibility:hidden, inline or from a
+    // style sheet.
     function reveal(element) {
         if (element.classList.contains('hidden'))
             element.classList.remove('hidden');
         if (element.style.display === 'none')
             element.style.display = '';
-        if (getComputedStyle(element).display === 'none')
+        if (element.style.visibility === 'hidden')
+            element.style.visibility = '';
+        var style = getComputedStyle(element);
+        if (style.display === 'none')
             element.style.display = 'block';
+        if (style.visibility === 'hidden')
+            element.style.visibility = 'visible';
     }
     function conceal(element) {
         element.style.display = 'none';

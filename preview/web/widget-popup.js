@@ -10,14 +10,15 @@
 //    it after 0.1 s. triggerType "click" toggles it on a click
 //    on a trigger instead;
 //  - align: { node, points: [nodePoint, overlayPoint], offset: [x, y] }. A
-//    point is t/c/b (top, centre, bottom) then l/c/r (left, centre, right):
+//    point is t/c/b (top, centre, bottom) then l/c/r (left, centre, right),
+//    read letter by letter (see `point`):
 //    the overlay's point is put on the node's point, then moved by offset
 //    pixels. No node means the trigger the pointer is on. The overlay is
 //    laid out absolutely where it stands in the page and placed anew at
 //    every showing, so it follows the node as the page moves;
 //  - effect "fade" or "slide" (downwards), over `duration` s (default 0.2).
 // Our choices: selectors are looked up in the module that holds the
-// overlay (widget-core.js); points missing or unreadable are ['cc', 'cc'],
+// overlay (widget-core.js); points missing or not of two letters are ['cc', 'cc'],
 // the pattern most real code writes; an overlay with no z-index of its own
 // gets 9999 so that it lies over the slides it goes with.
 (function () {
@@ -27,11 +28,18 @@
         return;
 
     var SHORT = { min: 0, max: 10 };   // s
-    var POINT = /^[tcb][lcr]$/;
     var HIDE_DELAY = 100;   // ms
 
+    // A point as the storefront reads it, letter by letter: the first says
+    // the height (c centre, b bottom, anything else top), the second the
+    // width (c centre, r right, anything else left). So the 'lt' decorators
+    // write for top-left is top-left there, and must be here.
     function point(v) {
-        return typeof v === 'string' && POINT.test(v) ? v : 'cc';
+        if (typeof v !== 'string' || v.length !== 2)
+            return 'cc';
+        var y = v[0] === 'c' || v[0] === 'b' ? v[0] : 't';
+        var x = v[1] === 'c' || v[1] === 'r' ? v[1] : 'l';
+        return y + x;
     }
 
     function readOptions(config) {

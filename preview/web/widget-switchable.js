@@ -25,7 +25,12 @@
 //    shown one opaque and on top (z-index 9), the others transparent
 //    beneath (z-index 1): the content keeps only the height its own style
 //    gives it. Generators rely on it: a nav list named as a panel of a fade
-//    Tabs becomes absolute and sits where its bottom/left put it;
+//    Tabs becomes absolute and sits where its bottom/left put it. At a
+//    switch the panel coming is opaque at once beneath the one going,
+//    which fades out over it;
+//  - scrollx and scrolly move the panels by a page; the widget clips
+//    nothing itself: the decorator's boxes (overflow: hidden) make the
+//    view, which may show several panels;
 //  - animations last `duration` s (default 0.5) with the named easing
 //    (default easeNone, linear); we ease with the CSS curve closest to each;
 //  - autoplay (Slide and Carousel by default) moves on every `interval` s
@@ -37,9 +42,9 @@
 //    interval afresh after a switch by the user;
 //  - a widget named with no markupType finds its panels either way: an
 //    Accordion first by class, the others first by nav/content;
-//  - scrolling moves the panels, lined up in the content, which becomes
-//    the view; at the wrap they scroll back to the first page: the
-//    decorator's elements are never cloned or moved;
+//  - scrolling moves the panels, lined up in the content (the runtime
+//    moves the content itself); at the wrap they scroll back to the first
+//    page: the decorator's elements are never cloned or moved;
 //  - an Accordion shows or hides its panels (effects do not apply). With
 //    "multiple", a click on a trigger opens or closes its panel, hovering
 //    only opens; without it, opening one panel closes the other. Autoplay
@@ -175,6 +180,8 @@
         this.open = [this.index];   // the open pages; several in a multiple accordion
         this.hiddenByCss = [];
         this.animated = false;
+        this.onTop = null;   // a fade's panel on top
+        this.fading = 0;
         this.timers = new core.Timers();
         this.timer = 0;
         this.hoverTimer = 0;
@@ -227,7 +234,13 @@
         if (this.fades) {
             this.panels.forEach(function (panel) { panel.style.position = 'absolute'; });
         }
-        if (this.scrolls) {
+        if (this.scrolls && o.effect === 'scrolly') {
+            // Stacked as blocks are, whatever the decorator made them, each
+            // as tall as it is written.
+            this.content.style.display = 'flex';
+            this.content.style.flexDirection = 'column';
+            this.panels.forEach(function (panel) { panel.style.flex = 'none'; });
+        } else if (this.scrolls) {
             sizedOf.set(this.panels[0], this);
             sizes.observe(this.panels[0], { box: 'border-box' });
         }
@@ -272,32 +285,24 @@
         this.element.appendChild(nav);
     };
 
-    // The page has laid the first panel out (and again whenever its size
-    // changes, as pictures arrive): the content becomes the view and the
-    // panels line up in it. As blocks, panels are as wide as the content;
-    // in a row they would shrink to their text, so they keep that width.
-    Widget.prototype.sized = function (width, height) {
-        var o = this.o;
+    // The page has laid the first panel of a scrollx widget out: the panels
+    // line up in a row in the content. As blocks, panels are as wide as the
+    // content; in a row they would shrink to their text, so they keep that
+    // width. The content clips nothing: what shows of the row is what the
+    // decorator's own boxes let through, as on the shop, where a list
+    // scrolling one item at a time may show several.
+    Widget.prototype.sized = function (width) {
         var c = this.content.style;
-        if (!this.lined) {
-            this.lined = true;
-            c.display = 'flex';
-            c.flexDirection = o.effect === 'scrollx' ? 'row' : 'column';
-            c.alignItems = 'flex-start';
-            c.overflow = 'hidden';
-            c.boxSizing = 'border-box';
-            if (o.viewSize[0])
-                c.width = o.viewSize[0] + 'px';
-            if (o.viewSize[1])
-                c.height = o.viewSize[1] + 'px';
-            this.panels.forEach(function (panel) {
-                panel.style.flex = 'none';
-                panel.style.boxSizing = 'border-box';
-                panel.style.width = width + 'px';
-            });
-        }
-        if (o.effect === 'scrolly' && !o.viewSize[1])
-            c.height = this.steps * height + 'px';
+        sizes.unobserve(this.panels[0]);
+        sizedOf.delete(this.panels[0]);
+        c.display = 'flex';
+        c.flexDirection = 'row';
+        c.alignItems = 'flex-start';
+        this.panels.forEach(function (panel) {
+            panel.style.flex = 'none';
+            panel.style.boxSizing = 'border-box';
+            panel.style.width = width + 'px';
+        });
     };
 
     Widget.prototype.autoplays = function () {
@@ -379,14 +384,52 @@
     };
 
     // Transitions are switched on at the first switch, not at the start: the
-    // first state must appear at once, not fade or slide in.
+    // first state must appear at once, not slide in. (A fade sets its own,
+    // switch by switch: see `fade`.)
     Widget.prototype.animate = function () {
         var o = this.o;
-        if (this.animated || o.duration <= 0 || !(this.fades || this.scrolls))
+        if (this.animated || o.duration <= 0 || !this.scrolls)
             return;
         this.animated = true;
-        var t = (this.fades ? 'opacity ' : 'transform ') + o.duration + 's ' + o.easing;
+        var t = 'transform ' + o.duration + 's ' + o.easing;
         this.panels.forEach(function (panel) { panel.style.transition = t; });
+    };
+
+    // Fades to the current panel as the runtime does: the panel coming is
+    // at once opaque beneath the one going, which fades out over it; then
+    // they change places. What lies behind the widget never shows through.
+    // A switch during a fade ends that fade first.
+    Widget.prototype.fade = function () {
+        var o = this.o;
+        var from = this.onTop;
+        var to = this.panels[this.index];
+        this.fading = this.timers.cancel(this.fading);
+        this.panels.forEach(function (panel) {
+            if (panel === to || panel === from)
+                return;
+            panel.style.transition = 'none';
+            panel.style.opacity = '0';
+            panel.style.zIndex = '1';
+        });
+        to.style.transition = 'none';
+        to.style.opacity = '1';
+        this.onTop = to;
+        if (!from || from === to || o.duration <= 0) {
+            to.style.zIndex = '9';
+            if (from && from !== to) {
+                from.style.opacity = '0';
+                from.style.zIndex = '1';
+            }
+            return;
+        }
+        to.style.zIndex = '1';
+        from.style.zIndex = '9';
+        from.style.transition = 'opacity ' + o.duration + 's ' + o.easing;
+        from.style.opacity = '0';
+        this.fading = this.timers.later(function () {
+            to.style.zIndex = '9';
+            from.style.zIndex = '1';
+        }, o.duration * 1000);
     };
 
     // Shows the current state: trigger classes, panels, buttons.
@@ -401,17 +444,16 @@
         });
         if (this.scrolls) {
             // Without a viewSize a percentage moves each panel by its own
-            // size, so the move needs no measuring.
+            // size, so the move needs no measuring. The runtime moves the
+            // content instead, by the first panel's size: the same for
+            // panels of one size.
             var x = o.effect === 'scrollx';
             var by = o.viewSize[x ? 0 : 1];
             var shift = by ? -this.index * by + 'px' : -this.index * steps * 100 + '%';
             var move = (x ? 'translateX(' : 'translateY(') + shift + ')';
             this.panels.forEach(function (panel) { panel.style.transform = move; });
         } else if (this.fades) {
-            this.panels.forEach(function (panel, k) {
-                panel.style.opacity = shown(k) ? '1' : '0';
-                panel.style.zIndex = shown(k) ? '9' : '1';
-            });
+            this.fade();
         } else {
             this.panels.forEach(function (panel, k) {
                 panel.style.display = !shown(k) ? 'none' : hidden[k] ? 'block' : '';
@@ -423,14 +465,12 @@
         }
     };
 
-    var sizedOf = new WeakMap();     // first panel of a scrolling widget -> Widget
+    var sizedOf = new WeakMap();     // first panel of a scrollx widget -> Widget
     var sizes = new ResizeObserver(function (entries) {
         entries.forEach(function (entry) {
             var w = sizedOf.get(entry.target);
-            if (w) {
-                var box = entry.borderBoxSize[0];
-                w.sized(box.inlineSize, box.blockSize);
-            }
+            if (w)
+                w.sized(entry.borderBoxSize[0].inlineSize);
         });
     });
 

@@ -11,6 +11,7 @@
 #include "WidgetConfigReader.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -334,12 +335,16 @@ private slots:
         QTest::newRow("fade, in a content as tall as its style makes it")
             << QStringLiteral("<style>#w [data-t=content]{height:50px}</style>") + Widget(QStringLiteral("Tabs"), QStringLiteral("{effect:'fade', duration:0.2, triggerType:'click'}"))
             << "ks-active" << QStringList{"", "click:nav>1"} << QStringList{"0|0|x-", "1|1|--"} << "opacity";
+        // The content's box is the decorator's view here: the widget
+        // clips nothing of its own.
         QTest::newRow("scrollx by two in a view of two")
-            << Widget(QStringLiteral("Tabs"), QStringLiteral("{effect:'scrollx', steps:2, viewSize:[200], duration:0.2,"
-                                                             " triggerType:'click'}"), 5)
+            << QStringLiteral("<style>#w [data-t=content]{width:200px}</style>") +
+                   Widget(QStringLiteral("Tabs"), QStringLiteral("{effect:'scrollx', steps:2, viewSize:[200], duration:0.2,"
+                                                                 " triggerType:'click'}"), 5)
             << "ks-active" << QStringList{"", "click:nav>1"} << QStringList{"0|0,1|x-", "1|2,3|--"} << "transform";
-        QTest::newRow("scrolly in the panel's height")
-            << Widget(QStringLiteral("Tabs"), QStringLiteral("{effect:'scrolly', duration:0.2, triggerType:'click'}"))
+        QTest::newRow("scrolly by the panel's height")
+            << QStringLiteral("<style>#w [data-t=content]{height:50px}</style>") +
+                   Widget(QStringLiteral("Tabs"), QStringLiteral("{effect:'scrolly', duration:0.2, triggerType:'click'}"))
             << "ks-active" << QStringList{"", "click:nav>2"} << QStringList{"0|0|x-", "2|2|-x"} << "transform";
     }
 
@@ -388,35 +393,96 @@ private slots:
         QCOMPARE(Eval(state).toString(), QStringLiteral("0|0|x-"));
     }
 
+    // A list scrolling a row at a time shows as many rows as its box
+    // holds, not one: the widget clips nothing of its own.
+    void scrollingListShowsWhatItsBoxHolds()
+    {
+        QVERIFY(Show(Fragment("scroll-lists.html")));
+        const auto rows = [this] {
+            return Eval(QStringLiteral(
+                "(function(){var box=document.querySelector('.sl-deal-list').getBoundingClientRect(),"
+                "items=[].slice.call(document.querySelectorAll('.sl-deal-items>li')),seen=[];"
+                "for(var y=box.top+12;y<box.bottom;y+=25){var e=document.elementFromPoint(box.left+50,y);"
+                "seen.push(items.indexOf(e&&e.closest('li')));}return seen.join(',');})()")).toString();
+        };
+        Eval(QStringLiteral("document.querySelector('.sl-deal-list').scrollIntoView({block:'center'})"));
+        QCOMPARE(rows(), QStringLiteral("0,1,2,3,4"));
+        QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringLiteral("1,2,3,4,5"), 5000);
+    }
+
+    // A fade never lets what lies behind the widget show through: the panel
+    // coming is opaque at once beneath the one going, so every frame of the
+    // fade is a mix of the two panels' colours, with none of the white page.
+    void fadeShowsNothingBehind()
+    {
+        QVERIFY(Show(Fragment("scroll-lists.html")));
+        // The pointer on the slide holds its autoplay; the fade goes from
+        // the panel showing to the next.
+        QVERIFY(PointAt(QStringLiteral(".sl-fade .ks-switchable-content")));
+        const QPoint at = Box(QStringLiteral(".sl-fade")).center().toPoint() - QPoint(0, 60);
+        const QList<QColor> panels{QColor(0x5d4037), QColor(0x00695c), QColor(0x283593)};
+        const int shown = panels.indexOf(QColor(view_->grab().toImage().pixel(at)));
+        QVERIFY(shown >= 0);
+        const QColor from = panels[shown], to = panels[(shown + 1) % 3];
+        QVERIFY(ClickAt(QStringLiteral(".sl-fade .ks-switchable-nav>li:nth-child(%1)").arg((shown + 1) % 3 + 1)));
+        const auto within = [](int c, int a, int b) { return c >= std::min(a, b) - 4 && c <= std::max(a, b) + 4; };
+        QElapsedTimer clock;
+        clock.start();
+        int mixed = 0;
+        QColor last;
+        while (clock.elapsed() < 1200) {
+            last = QColor(view_->grab().toImage().pixel(at));
+            QVERIFY2(within(last.red(), from.red(), to.red()) && within(last.green(), from.green(), to.green()) &&
+                         within(last.blue(), from.blue(), to.blue()),
+                     qPrintable(last.name()));
+            if (last != from && last != to)
+                ++mixed;
+            QTest::qWait(30);   // for the next frame
+        }
+        QVERIFY(mixed > 0);   // a fade, not a jump
+        QCOMPARE(last, to);
+    }
+
     // The full-screen pattern (a box of a page class at left:50%, width 0,
-    // holding one 1920 px wide at -960 px) spans the screen centred, as
-    // wide as designed, clipped by nothing of the column, with no
-    // horizontal scroll bar on a screen wider than it: in every storefront.
+    // holding one 1920 px wide) spans the screen centred, as wide as
+    // designed, clipped by nothing of the column, with no horizontal scroll
+    // bar on a screen wider than it: in every storefront, with the offsets
+    // written for it. The basic storefront's modules stand in its 750 px
+    // column, 100 px right of the screen's middle, where code made for it
+    // places its boxes (-1060 px from the column's middle, -685 px from its
+    // left edge).
     void fullScreenBannerSpansTheScreen_data()
     {
         QTest::addColumn<TShopVersion>("version");
-        QTest::newRow("professional") << TShopVersion::Professional;
-        QTest::newRow("basic") << TShopVersion::Basic;
-        QTest::newRow("tmall") << TShopVersion::Tmall;
+        QTest::addColumn<QString>("fragment");
+        QTest::addColumn<QString>("strip");   // the 1920 px box
+        QTest::addColumn<QString>("ends");    // what must show at its far ends
+        QTest::newRow("professional") << TShopVersion::Professional << "fullscreen-carousel.html" << ".fs-stage"
+                                      << ".fs-slides>li";
+        QTest::newRow("basic") << TShopVersion::Basic << "basic-fullscreen.html" << ".bf-strip" << ".bf-strip";
+        QTest::newRow("tmall") << TShopVersion::Tmall << "fullscreen-carousel.html" << ".fs-stage" << ".fs-slides>li";
     }
 
     void fullScreenBannerSpansTheScreen()
     {
         QFETCH(TShopVersion, version);
+        QFETCH(QString, fragment);
+        QFETCH(QString, strip);
+        QFETCH(QString, ends);
         view_->resize(2000, 900);
         const auto restore = qScopeGuard([this] { view_->resize(1000, 700); });
-        QVERIFY(Show(Fragment("fullscreen-carousel.html"), version));
+        QVERIFY(Show(Fragment(qPrintable(fragment)), version));
         const double screen = Eval(QStringLiteral("document.documentElement.clientWidth")).toDouble();
         QVERIFY(screen > 1920);
-        Eval(QStringLiteral("document.querySelector('.fs-stage').scrollIntoView({block:'center'})"));
-        const QRectF banner = Box(QStringLiteral(".fs-stage"));
+        Eval(QStringLiteral("document.querySelector(%1).scrollIntoView({block:'center'})").arg(Quoted(strip)));
+        const QRectF banner = Box(strip);
         QCOMPARE(banner.width(), 1920.0);
         QCOMPARE(banner.left(), (screen - 1920) / 2);
         QVERIFY(Eval(QStringLiteral("document.documentElement.scrollWidth<=document.documentElement.clientWidth")).toBool());
-        // Its first slide is what shows at both far ends, past the column.
+        // What it shows first is what shows at both far ends, past the column.
         for (const double x : {banner.left() + 5, banner.right() - 5}) {
-            QVERIFY2(Eval(QStringLiteral("document.querySelector('.fs-slides>li').contains(document.elementFromPoint(%1,%2))")
-                              .arg(x).arg(banner.center().y())).toBool(), qPrintable(QString::number(x)));
+            QVERIFY2(Eval(QStringLiteral("document.querySelector(%1).contains(document.elementFromPoint(%2,%3))")
+                              .arg(Quoted(ends)).arg(x).arg(banner.center().y())).toBool(), qPrintable(QString::number(x)));
         }
     }
 
@@ -479,6 +545,32 @@ private slots:
         QCOMPARE(Box(QStringLiteral(".pg-i6>.J_TWidget")).center(), Box(QStringLiteral(".pg-i6")).center());
         QVERIFY(ClickAt(QStringLiteral(".pg-i6")));
         QTRY_VERIFY_WITH_TIMEOUT(!Visible(QStringLiteral(".pg-i6>.J_TWidget")), 3000);
+    }
+
+    // Popups as generators write them show where they are meant to: a
+    // point written the other way round ('lt') is read letter by letter, as
+    // the storefront reads it, so a menu drops below its link; an overlay
+    // hidden with visibility:hidden as well as the class shows; a trigger
+    // named by a numbered class ('.31907item6', which CSS refuses) is found.
+    void popupsAsGeneratorsWriteThem()
+    {
+        QVERIFY(Show(Fragment("popup-menus.html")));
+        QVERIFY(PointAt(QStringLiteral(".pm-new")));
+        const QString menu = QStringLiteral("[data-widget-config*=pm-new]");
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(menu), 3000);
+        QCOMPARE(Box(menu).topLeft(), Box(QStringLiteral(".pm-new")).bottomLeft());
+
+        QVERIFY(Show(Fragment("item-zoom.html")));
+        const QString item = QStringLiteral("[class~='31907item6']");
+        const QString zoom = QStringLiteral(".zm-popups>:nth-child(7)");
+        QVERIFY(PointAt(item));
+        QTRY_VERIFY_WITH_TIMEOUT(Visible(zoom) && Eval(QStringLiteral("getComputedStyle(document.querySelector(%1))"
+                                                                      ".visibility").arg(Quoted(zoom))).toString() == "visible",
+                                 3000);
+        // The second row's middle items grow up from their bottom centre.
+        const QRectF pic = Box(item), big = Box(zoom);
+        QCOMPARE(QPointF(big.center().x(), big.bottom()), QPointF(pic.center().x(), pic.bottom()));
+        QCOMPARE(page_->messages, QStringList());
     }
 
     // Countdowns in each form of endTime: they show the time left in their
