@@ -635,7 +635,7 @@ private:
                 for (const QString& path : r.ClassOptions.value(FromBytes(type))) {
                     for (const auto& [option, value] : OptionStrings(config.Value, path)) {
                         const std::string name = OptionClass(value);
-                        if (name.empty())
+                        if (name.empty() || !OptionInUse(config.Value, option))
                             continue;
                         const size_t found = FindOptionValue(text, option, value.toStdString());
                         const auto span = found == kNowhere

@@ -29,6 +29,26 @@ std::vector<std::pair<QString, QString>> OptionStrings(const QVariantMap& option
     return out;
 }
 
+bool OptionInUse(const QVariantMap& options, const QString& option)
+{
+    if (option != QLatin1String("navCls") && option != QLatin1String("triggerCls"))
+        return true;
+    // Read as the widgets read a flag: written as text as often as not.
+    const QVariant triggers = options.value(QStringLiteral("hasTriggers"));
+    switch (triggers.typeId()) {
+    case QMetaType::Bool:
+        return triggers.toBool();
+    case QMetaType::QString:
+        return triggers.toString() != QLatin1String("false") && triggers.toString() != QLatin1String("0");
+    case QMetaType::Double:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return triggers.toDouble() != 0;
+    default:
+        return true;
+    }
+}
+
 std::string OptionClass(const QString& value)
 {
     QString name = value.trimmed();

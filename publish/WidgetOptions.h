@@ -15,6 +15,11 @@
 // "timeUnitCls.h" and the others).
 std::vector<std::pair<QString, QString>> OptionStrings(const QVariantMap& options, const QString& path);
 
+// Whether the widget reads `option` at all. A switchable widget whose
+// hasTriggers is off has no triggers, so the options that would find them
+// (navCls, triggerCls) name nothing it needs: generators leave them in.
+bool OptionInUse(const QVariantMap& options, const QString& option);
+
 // The class an option names, as a name ("nav") or a selector of that one
 // class (".nav"); empty for anything else (several classes, other
 // selectors), which the check does not judge.

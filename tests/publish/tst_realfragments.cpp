@@ -28,8 +28,10 @@ QStringList Found(const QString& code)
 }
 
 // Decoration code written after what real shops run: full-screen banners on
-// the storefront's absolute classes, Popup arrows and product overlays,
-// countdowns, nested Tabs, accordions, image maps, plain layouts. As
+// the storefront's absolute classes (placed in pixels or percentages, inside
+// wrapping Tabs), Popup arrows, product overlays and menus, countdowns,
+// nested Tabs, accordions, scrolling lists, fixed side bars, image maps,
+// plain layouts. As
 // written it deserves no finding; each copy broken in one place gets the
 // finding its fault deserves, where the fault is.
 class TestRealFragments : public QObject {
@@ -40,7 +42,8 @@ private slots:
         QTest::addColumn<QString>("fragment");
         QTest::addColumn<QStringList>("found");
         for (const char* name : {"fullscreen-carousel", "product-grid-popup", "countdown", "nested-tabs", "accordion",
-                                 "shop-sign-map", "plain-layout"})
+                                 "shop-sign-map", "plain-layout", "fullscreen-percent", "fullscreen-fade", "wrapper-tabs",
+                                 "basic-fullscreen", "popup-menus", "item-zoom", "scroll-lists", "flash-sale"})
             QTest::newRow(name) << QString::fromLatin1(name) << QStringList();
     }
 
@@ -77,6 +80,10 @@ private slots:
         QTest::newRow("hour renamed in the first countdown only")
             << "countdown" << "<span class=\"ks-h\">00</span>" << "<span class=\"ks-hr\">00</span>"
             << "widget-class-unmatched@2:179: .ks-h";
+        // Without hasTriggers: false the nav class it names is needed again.
+        QTest::newRow("carousel given triggers but no nav of its class")
+            << "fullscreen-fade" << "'hasTriggers':false" << "'hasTriggers':'true'"
+            << "widget-class-unmatched@6:82: ff-nav";
         QTest::newRow("misspelt widget type") << "nested-tabs" << "\"Compatible\"" << "\"Compatable\""
                                               << "unknown-widget-type@14:31: data-widget-type=\"Compatable\"";
     }
