@@ -8,6 +8,7 @@
 #include "Formatting.h"
 #include "HotAreaCode.h"
 #include "HotAreaDialog.h"
+#include "LivePatch.h"
 #include "LiveRefresh.h"
 #include "PageComposer.h"
 #include "PictureFetch.h"
@@ -199,6 +200,9 @@ Tfrmravik::~Tfrmravik()
     // pages on the way must not start a preview in a browser already gone.
     vmpgcntrl1->OnChange = nullptr;
     liveRefresh_->SetActive(false);
+    // Its thread may be writing through the cache page's writer, a member
+    // that goes before the window's children.
+    delete std::exchange(livePatch_, nullptr);
     frmPreview->removeEventFilter(this);
 }
 
@@ -299,6 +303,9 @@ void Tfrmravik::CreateControls()
     vmpgcntrl1->DockControl(frmPreview);
     frmPreview->SetVisible(true);
     liveRefresh_ = new TLiveRefresh([this] { RefreshFloatingPreview(); }, this);
+    livePatch_ = new TLivePatcher(
+        *wb1, cacheWriter_, [this](const QString& code, TShopVersion version) { ReloadFloatingPreview(code, version); },
+        this);
     wb1->SetShowNotBefore([this] { return liveRefresh_->ShowAt(); });
     PreviewMoved();
     vmpgcntrl1->SetTabIndex(0);
@@ -389,6 +396,12 @@ void Tfrmravik::WireEvents()
     connect(&wb1->Bridge(), &TPreviewBridge::FindingChosen, this,
             [this](qsizetype from, qsizetype to) { Run([&] { wb1FindingChosen(wb1, from, to); }); });
 
+    connect(livePatch_, &TLivePatcher::Written, this, [this](const QString& error) {
+        if (error.isEmpty())
+            liveRefreshFailed_ = false;
+        else
+            LiveRefreshFailed(error);
+    });
     connect(redt1, &QTextEdit::textChanged, this, [this] { RunHandler([&] { redt1Change(redt1); }); });
     connect(redt1, &QTextEdit::textChanged, liveRefresh_, &TLiveRefresh::Changed);
     connect(versionGroup_, &QButtonGroup::buttonToggled, liveRefresh_, [this](QAbstractButton*, bool checked) {
@@ -448,12 +461,12 @@ TShopVersion Tfrmravik::ShopVersion() const
 
 void Tfrmravik::ComposeAndWrite()
 {
-    ComposeAndWrite(CodePaneText(*redt1->document()));
+    ComposeAndWrite(CodePaneText(*redt1->document()), ShopVersion());
 }
 
-void Tfrmravik::ComposeAndWrite(const QString& code)
+void Tfrmravik::ComposeAndWrite(const QString& code, TShopVersion version)
 {
-    const QString page = ComposePage(PageTemplate(ShopVersion()), code);
+    const QString page = ComposePage(PageTemplate(version), code);
     // Filling the page buffer builds a document of its own, half a second
     // for ten megabytes, and every switch back to the code composes the
     // page once more, mostly the same page.
@@ -462,21 +475,32 @@ void Tfrmravik::ComposeAndWrite(const QString& code)
         bufferedPage_ = page;
     }
     QList<TEncodingLoss> losses;
-    WriteWholeFile(QString::fromLatin1(CachePageName), EncodePage(page, &losses));
-    const qsizetype codeBegin = PageTemplate(ShopVersion()).Head.size();
+    cacheWriter_.Write(EncodePage(page, &losses));
+    const qsizetype codeBegin = PageTemplate(version).Head.size();
     wb1->Bridge().SetPageNotes(EncodingNotes(losses, page, codeBegin, codeBegin + code.size()));
 }
 
 void Tfrmravik::LocalPreview()
 {
     const QString code = CodePaneText(*redt1->document());
-    ComposeAndWrite(code);
+    ComposeAndWrite(code, ShopVersion());
+    StartPublishCheck(code);
+    Load(code, ShopVersion());
+}
+
+void Tfrmravik::StartPublishCheck(const QString& code)
+{
     const TPageTemplate& page = PageTemplate(ShopVersion());
     checkedCode_ = code;
     checkedVersion_ = ShopVersion();
     wb1->Bridge().ClearFindings();
     publishCheck_->Start({page.Head, code, page.Tail, ShopVersionName(ShopVersion())});
-    wb1->Navigate(CachePagePath(), ShopVersion());
+}
+
+void Tfrmravik::Load(const QString& code, TShopVersion version)
+{
+    livePatch_->Loading(code);
+    wb1->Navigate(CachePagePath(), version);
 }
 
 void Tfrmravik::WebPreview()
@@ -520,19 +544,33 @@ void Tfrmravik::PlaceFloatingPreview()
     frmPreview->SetFloatingBounds(Bounds(left, top, size.width(), size.height()));
 }
 
+// The check runs beside the refresh, whether the page is patched or loaded:
+// its findings are for this code either way.
 void Tfrmravik::RefreshFloatingPreview()
 {
     RunHandler([&] {
-        try {
-            LocalPreview();
-            liveRefreshFailed_ = false;
-        } catch (...) {
-            if (liveRefreshFailed_)
-                return;
-            liveRefreshFailed_ = true;
-            throw;
-        }
+        const QString code = CodePaneText(*redt1->document());
+        StartPublishCheck(code);
+        livePatch_->Refresh(code, ShopVersion());
     });
+}
+
+void Tfrmravik::ReloadFloatingPreview(const QString& code, TShopVersion version)
+{
+    try {
+        ComposeAndWrite(code, version);
+        Load(code, version);
+        liveRefreshFailed_ = false;
+    } catch (const std::exception& e) {
+        LiveRefreshFailed(QString::fromUtf8(e.what()));
+    }
+}
+
+void Tfrmravik::LiveRefreshFailed(const QString& message)
+{
+    if (!liveRefreshFailed_)
+        TApplication::ShowException(message);
+    liveRefreshFailed_ = true;
 }
 
 // ---- handlers -------------------------------------------------------------

@@ -8,6 +8,7 @@
 // buttons, Ctrl+Tab to the page control) and keeps the active control.
 #include "EditorCommands.h"
 #include "Forms.h"
+#include "PageComposer.h"
 #include "PageTemplates.h"
 #include "VmButton.h"
 #include "VmPageControl.h"
@@ -25,6 +26,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTextEdit;
+class TLivePatcher;
 class TLiveRefresh;
 class THotAreaCode;
 struct TPictureHit;
@@ -135,8 +137,10 @@ public:
     void LocalPreview();
     // Compose and write, then hand the cache page to the desktop's browser.
     void WebPreview();
-    // While the preview floats it follows the code by itself.
+    // While the preview floats it follows the code by itself, patching the
+    // page in place where that gives what a load would.
     TLiveRefresh& LiveRefresh() const { return *liveRefresh_; }
+    TLivePatcher& LivePatch() const { return *livePatch_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -152,12 +156,21 @@ private:
     void PreviewMoved();
     void PlaceFloatingPreview();
     void RefreshFloatingPreview();
+    // The live refresh's load, where a patch would not do.
+    void ReloadFloatingPreview(const QString& code, TShopVersion version);
+    // A live refresh failed: says why, once per streak of failures.
+    void LiveRefreshFailed(const QString& message);
+    // Checks `code` for publishing; its findings go to the preview's page.
+    void StartPublishCheck(const QString& code);
+    void Load(const QString& code, TShopVersion version);
 
-    void ComposeAndWrite(const QString& code);
+    void ComposeAndWrite(const QString& code, TShopVersion version);
 
     QButtonGroup* versionGroup_ = nullptr;
     QString bufferedPage_;   // the text last put into mmo4
     TLiveRefresh* liveRefresh_ = nullptr;
+    TCachePageWriter cacheWriter_;
+    TLivePatcher* livePatch_ = nullptr;
     // A refresh that failed showed why; the next ones stay quiet until one
     // succeeds, rather than raise a box at every pause in typing.
     bool liveRefreshFailed_ = false;

@@ -370,11 +370,10 @@ int main(int argc, char** argv)
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet2);
     PageWatch(*window.wb1).Wait();
     window.vmpgcntrl1->SetActivePage(window.vmtbshtTabSheet1);
-    std::printf("platform %s, views drawn %s; %d keystrokes and %d rounds each; pause %d ms, refresh started %d ms "
-                "before its end\n",
+    std::printf("platform %s, views drawn %s; %d keystrokes and %d rounds each; pause %d ms\n",
                 qPrintable(QGuiApplication::platformName()),
                 TPreviewBrowser::DrawsInSoftware() ? "in software" : "through OpenGL",
-                keystrokes, rounds, window.LiveRefresh().Pause(), window.LiveRefresh().Lead());
+                keystrokes, rounds, window.LiveRefresh().Pause());
     Measure(window, server, QStringLiteral("100 KB"), Fragment(Fragment100K), keystrokes, rounds, true);
     Measure(window, server, QStringLiteral("1 MB"), Fragment(Fragment1M), keystrokes, rounds, false);
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);

@@ -4,7 +4,7 @@ TLiveRefresh::TLiveRefresh(std::function<void()> refresh, QObject* parent)
     : QObject(parent), refresh_(std::move(refresh))
 {
     timer_.setSingleShot(true);
-    // A coarse timer may fire 5 % late: 15 ms of the pause.
+    // A coarse timer may fire 5 % late.
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
         soon_ = false;
@@ -29,7 +29,7 @@ void TLiveRefresh::Changed()
     // back the refresh asked for it.
     if (active_ && !soon_) {
         showAt_ = QDeadlineTimer(pause_, Qt::PreciseTimer);
-        timer_.start(pause_ - lead_);
+        timer_.start(pause_);
     }
 }
 

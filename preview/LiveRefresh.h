@@ -3,12 +3,12 @@
 // rested for a pause after the last change, or as soon as the event loop is
 // back after a command. One restarted single-shot timer and one deadline
 // moved on: a keystroke costs no more than that, and the refresh never runs
-// inside the keystroke's own handling.
+// inside the keystroke's own handling. Keys typed faster than the pause
+// never refresh between them.
 //
-// A refresh after typing starts Lead() before the pause is over, so that
-// its page is ready by the time the pause ends; the preview holds it until
-// ShowAt(). A change in the meantime moves ShowAt() on, and the refresh it
-// brings in turn drops the held page unshown.
+// A refresh that loads the page anew may still be loading when the user
+// types on; the preview holds its page until ShowAt(), which each change
+// moves on, and the refresh the change brings drops it unshown.
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
@@ -24,10 +24,9 @@ public:
     // was waiting.
     bool Active() const { return active_; }
     void SetActive(bool value);
-    // How long the text must rest after a change before its page shows, in
-    // milliseconds, and how much of that the refresh starts early.
+    // How long the text must rest after a change before it refreshes, in
+    // milliseconds.
     int Pause() const { return pause_; }
-    int Lead() const { return lead_; }
     bool Pending() const { return timer_.isActive(); }
     // When the latest refresh's page may show: the pause after the last
     // change over, or at once after a command (expired).
@@ -45,9 +44,8 @@ private:
     QDeadlineTimer showAt_{0};
     bool active_ = false;
     bool soon_ = false;
-    const int pause_ = 300;
-    // Composing, writing and loading a 100 KB page until it is parsed takes
-    // about this long; starting earlier would refresh more often for
-    // nothing while the user types on.
-    const int lead_ = 100;
+    // Where the page is patched in place, the new text shows within a
+    // frame or two of the pause: as long as live previews of web pages
+    // wait by default.
+    const int pause_ = 50;
 };

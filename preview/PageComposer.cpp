@@ -289,6 +289,28 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
         throw EFCreateError(fileName, file.errorString());
 }
 
+quint64 TCachePageWriter::Claim()
+{
+    const QMutexLocker lock(&mutex_);
+    return ++latest_;
+}
+
+bool TCachePageWriter::WriteClaimed(quint64 claim, const QByteArray& bytes)
+{
+    const QMutexLocker lock(&mutex_);
+    if (claim != latest_)
+        return false;
+    WriteWholeFile(QString::fromLatin1(CachePageName), bytes);
+    return true;
+}
+
+void TCachePageWriter::Write(const QByteArray& bytes)
+{
+    const QMutexLocker lock(&mutex_);
+    ++latest_;
+    WriteWholeFile(QString::fromLatin1(CachePageName), bytes);
+}
+
 QString CachePagePath()
 {
     return QDir::current().absoluteFilePath(QString::fromLatin1(CachePageName));

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -61,6 +62,26 @@ QStringList EncodingNotes(const QList<TEncodingLoss>& losses, QStringView page, 
 // the file itself is writable is it written in place (a failed write then
 // leaves it partial). Throws EFCreateError with the system's reason.
 void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
+
+// The cache page written from two threads: commands write it at once on the
+// window's thread, the live preview's patches in the background. Writes
+// land in the order they were asked for: a write asked for later never
+// lands before an earlier one, and a background write overtaken before it
+// began is dropped.
+class TCachePageWriter {
+public:
+    // Reserves a write's place in the order, for WriteClaimed.
+    quint64 Claim();
+    // Writes `bytes` unless a write asked for after `claim` came first;
+    // true when it wrote. Throws as WriteWholeFile does.
+    bool WriteClaimed(quint64 claim, const QByteArray& bytes);
+    // Writes `bytes` now, once a write under way is done.
+    void Write(const QByteArray& bytes);
+
+private:
+    QMutex mutex_;
+    quint64 latest_ = 0;
+};
 
 // The cache page's absolute path under the current working directory.
 QString CachePagePath();

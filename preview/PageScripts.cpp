@@ -51,6 +51,8 @@ void InstallPageScripts(QWebEnginePage& page, QWebChannel& channel)
                               ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")),
                               QWebEngineScript::DocumentCreation));
     scripts.insert(PageScript(QStringLiteral("bridge.js"), QWebEngineScript::DocumentCreation));
+    // Defines the live patch only; it acts when the editor calls it.
+    scripts.insert(PageScript(QStringLiteral("livepatch.js"), QWebEngineScript::DocumentCreation));
     // First once the document is parsed: it counts the elements as the code
     // made them, before the scripts below add any.
     scripts.insert(PageScript(QStringLiteral("hittest.js"), QWebEngineScript::DocumentReady));

@@ -24,10 +24,16 @@ QString ReadTemplate(const char* name)
 std::array<TPageTemplate, 3> LoadAll()
 {
     InitTemplateResources();
+    // From the scripts of each page: every module is initialised (a class
+    // added, its lazy pictures given their address), every form kept from
+    // leaving, and on the professional page the back-to-top link (the first
+    // of its id) and the navigation's entries get their handlers.
+    const QString common = QStringLiteral(".J_TModule, img[data-ks-lazyload], form");
     return {{
-        {ReadTemplate("basic_head"), ReadTemplate("basic_tail")},
-        {ReadTemplate("professional_head"), ReadTemplate("professional_tail")},
-        {ReadTemplate("tmall_head"), ReadTemplate("tmall_tail")},
+        {ReadTemplate("basic_head"), ReadTemplate("basic_tail"), common},
+        {ReadTemplate("professional_head"), ReadTemplate("professional_tail"),
+         common + QStringLiteral(", #J_ToTop, .tshop-psm-shop-nav .menu-list > li")},
+        {ReadTemplate("tmall_head"), ReadTemplate("tmall_tail"), common},
     }};
 }
 }

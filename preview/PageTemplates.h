@@ -9,6 +9,10 @@ enum class TShopVersion { Basic, Professional, Tmall };
 struct TPageTemplate {
     QString Head;   // from <!DOCTYPE html> to inside the custom module
     QString Tail;   // closes what the head opened, then the foot and </html>
+    // What the page's own scripts look up and set up as it loads, as CSS
+    // selectors (the storefront's modules and the lazy pictures in them,
+    // forms, ...): elements of the code they match are set up by a load only.
+    QString LoadTargets;
 };
 
 // "basic", "professional" or "tmall": the name other parts of the program

@@ -24,6 +24,8 @@ public:
     // The scroll keeper: the page of navigation `token` stands where it
     // should open, scrolled to `x`, `y`.
     Q_INVOKABLE void Placed(int token, double x, double y);
+    // The live patch: a frame of the page with patch `serial` is committed.
+    Q_INVOKABLE void LivePatchPainted(int serial) { emit PatchPainted(serial); }
 
     // The publish check's findings for the page being shown, as the check
     // reports them (see publish/PublishReportJson.h). A new preview first
@@ -52,6 +54,7 @@ public:
 signals:
     void PlacementChanged();
     void PagePlaced(int token, QPointF at);
+    void PatchPainted(int serial);
 
     // The findings are known: a waiting page asks for them again.
     void FindingsReady();

@@ -82,6 +82,11 @@ public:
     // page's. nullptr until the first navigation starts.
     QWebEngineView* View() const;
     TPreviewPage* Page() const;
+    // The page on show, built on `ShownVersion()`; nullptr before the first
+    // shows. Loading(): a navigation's page is yet to show.
+    TPreviewPage* ShownPage() const { return shown_.page; }
+    TShopVersion ShownVersion() const { return shown_.version; }
+    bool Loading() const { return pending_.page || deferred_ != TDeferred::None; }
     // The editor's object in every page this browser shows.
     TPreviewBridge& Bridge() const { return *bridge_; }
 

@@ -1,0 +1,312 @@
+#include "LivePatch.h"
+
+#include "Exception.h"
+#include "PageComposer.h"
+#include "PageScripts.h"
+#include "PreviewBridge.h"
+#include "PreviewBrowser.h"
+#include "PreviewPage.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QVariantMap>
+
+TRefreshDecision DecideRefresh(const TRefreshFacts& facts)
+{
+    using R = TRefreshReason;
+    const auto load = [](R reason) { return TRefreshDecision{false, reason}; };
+    if (!facts.PageShown)
+        return load(R::NoPage);
+    if (facts.LoadUnderWay)
+        return load(R::LoadUnderWay);
+    if (facts.NavigatedAway)
+        return load(R::NavigatedAway);
+    if (facts.ShownVersion != facts.Version)
+        return load(R::StorefrontChanged);
+    if (!facts.Code)
+        return load(R::NoAnswer);
+    const TCodeFacts& code = *facts.Code;
+    if (!code.Known)
+        return load(R::Unknown);
+    if (code.Stale)
+        return load(R::Stale);
+    if (!code.OutsideSame)
+        return load(R::NotSelfContained);
+    // What the code on show did to the page stays until a load; what the new
+    // code would do happens on a load only.
+    for (const TModuleFacts* module : {&code.Shown, &code.Next}) {
+        if (module->Scripts)
+            return load(R::Scripts);
+        if (module->Handlers)
+            return load(R::Handlers);
+        if (module->FrameScript)
+            return load(R::FrameScript);
+        if (module->PageHooks)
+            return load(R::PageHooks);
+        if (module->PageWide)
+            return load(R::PageWide);
+        if (module->NoScript)
+            return load(R::NoScript);
+        if (module->Template)
+            return load(R::Template);
+        if (module->Widgets && !code.WidgetRestart)
+            return load(R::WidgetsCannotRestart);
+    }
+    return {true, R::Patch};
+}
+
+const char* RefreshReasonName(TRefreshReason reason)
+{
+    switch (reason) {
+    case TRefreshReason::Patch: return "patch";
+    case TRefreshReason::NoPage: return "no page";
+    case TRefreshReason::LoadUnderWay: return "load under way";
+    case TRefreshReason::NavigatedAway: return "navigated away";
+    case TRefreshReason::StorefrontChanged: return "storefront changed";
+    case TRefreshReason::NoAnswer: return "no answer";
+    case TRefreshReason::Unknown: return "page does not know its code";
+    case TRefreshReason::Stale: return "module changed under the patch";
+    case TRefreshReason::NotSelfContained: return "not self-contained";
+    case TRefreshReason::Scripts: return "scripts";
+    case TRefreshReason::Handlers: return "event handlers";
+    case TRefreshReason::FrameScript: return "frame with a script address";
+    case TRefreshReason::PageHooks: return "set up by the page's scripts";
+    case TRefreshReason::PageWide: return "base or meta";
+    case TRefreshReason::NoScript: return "noscript";
+    case TRefreshReason::Template: return "template";
+    case TRefreshReason::WidgetsCannotRestart: return "widgets cannot restart";
+    }
+    return "?";
+}
+
+// ---- the encoder, on a thread of its own -----------------------------------
+
+namespace {
+struct TPatchJob {
+    int Serial = 0;
+    QString Code;
+    TShopVersion Version = TShopVersion::Professional;
+    std::optional<QString> PrimeWith;   // the code the page was loaded with, when it must learn it
+    quint64 Claim = 0;                  // the cache page write's place
+};
+}
+
+// Composes and encodes the cache page, writes the page's question, and
+// writes the cache page once the question is on its way.
+class TPatchEncoder : public QObject {
+    Q_OBJECT
+public:
+    explicit TPatchEncoder(TCachePageWriter& writer) : writer_(writer) {}
+
+    void Encode(const TPatchJob& job)
+    {
+        const TPageTemplate& page = PageTemplate(job.Version);
+        const QByteArray bytes = EncodePage(ComposePage(page, job.Code));
+        QJsonObject question{{QStringLiteral("serial"), job.Serial},
+                             {QStringLiteral("code"), QString::fromLatin1(CodeBytes(page, bytes).toBase64())}};
+        if (job.PrimeWith) {
+            // Head and tail hold no character their encoding lacks: encoded
+            // alone they are the bytes they are in any page.
+            const QByteArray base = EncodePage(ComposePage(page, *job.PrimeWith));
+            question.insert(QStringLiteral("prime"),
+                            QJsonObject{{QStringLiteral("head"), QString::fromLatin1(EncodePage(page.Head).toBase64())},
+                                        {QStringLiteral("tail"), QString::fromLatin1(EncodePage(page.Tail).toBase64())},
+                                        {QStringLiteral("base"), QString::fromLatin1(CodeBytes(page, base).toBase64())},
+                                        {QStringLiteral("hooks"), page.LoadTargets}});
+        }
+        emit Encoded(job.Serial, QStringLiteral("ravikLivePatch.prepare(%1)")
+                                     .arg(QString::fromLatin1(QJsonDocument(question).toJson(QJsonDocument::Compact))));
+        QString error;
+        try {
+            if (!writer_.WriteClaimed(job.Claim, bytes))
+                return;   // a later write came first
+        } catch (const Exception& e) {
+            error = e.Message();
+        }
+        emit Written(error);
+    }
+
+signals:
+    void Encoded(int serial, const QString& prepare);
+    void Written(const QString& error);
+
+private:
+    // The code's own bytes in the encoded page.
+    static QByteArray CodeBytes(const TPageTemplate& page, const QByteArray& bytes)
+    {
+        const qsizetype head = EncodePage(page.Head).size(), tail = EncodePage(page.Tail).size();
+        return bytes.mid(head, bytes.size() - head - tail);
+    }
+
+    TCachePageWriter& writer_;
+};
+
+// ---- the patcher ------------------------------------------------------------
+
+namespace {
+TModuleFacts ModuleFacts(const QVariantMap& m)
+{
+    TModuleFacts f;
+    f.Scripts = m.value(QStringLiteral("scripts")).toBool();
+    f.Handlers = m.value(QStringLiteral("handlers")).toBool();
+    f.NoScript = m.value(QStringLiteral("noscript")).toBool();
+    f.Template = m.value(QStringLiteral("template")).toBool();
+    f.PageWide = m.value(QStringLiteral("pageWide")).toBool();
+    f.FrameScript = m.value(QStringLiteral("frameScript")).toBool();
+    f.PageHooks = m.value(QStringLiteral("pageHooks")).toBool();
+    f.Widgets = m.value(QStringLiteral("widgets")).toBool();
+    return f;
+}
+
+std::optional<TCodeFacts> CodeFacts(const QVariant& answer)
+{
+    if (answer.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    const QVariantMap m = answer.toMap();
+    TCodeFacts f;
+    f.Known = m.value(QStringLiteral("known")).toBool();
+    f.Stale = m.value(QStringLiteral("stale")).toBool();
+    f.OutsideSame = m.value(QStringLiteral("outsideSame")).toBool();
+    f.WidgetRestart = m.value(QStringLiteral("widgetRestart")).toBool();
+    f.Shown = ModuleFacts(m.value(QStringLiteral("shown")).toMap());
+    f.Next = ModuleFacts(m.value(QStringLiteral("next")).toMap());
+    return f;
+}
+
+bool IsCachePage(const QUrl& url)
+{
+    return url.adjusted(QUrl::RemoveFragment) == QUrl::fromLocalFile(CachePagePath());
+}
+}
+
+TLivePatcher::TLivePatcher(TPreviewBrowser& browser, TCachePageWriter& writer,
+                           std::function<void(const QString&, TShopVersion)> reload, QObject* parent)
+    : QObject(parent), browser_(browser), writer_(writer), reload_(std::move(reload)), encoder_(new TPatchEncoder(writer))
+{
+    encoder_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, encoder_, &QObject::deleteLater);
+    connect(encoder_, &TPatchEncoder::Encoded, this, &TLivePatcher::Encoded);
+    connect(encoder_, &TPatchEncoder::Written, this, &TLivePatcher::Written);
+    thread_.setObjectName(QStringLiteral("live patch"));
+    thread_.start();
+    answerTimer_.setSingleShot(true);
+    connect(&browser_, &TPreviewBrowser::PageShown, this, [this] {
+        shownCode_ = loadingCode_;
+        primed_ = false;
+    });
+    connect(&browser_.Bridge(), &TPreviewBridge::PatchPainted, this, &TLivePatcher::PatchPainted);
+}
+
+TLivePatcher::~TLivePatcher()
+{
+    thread_.quit();
+    thread_.wait();
+}
+
+void TLivePatcher::Loading(const QString& code)
+{
+    loadingCode_ = code;
+}
+
+void TLivePatcher::Refresh(const QString& code, TShopVersion version)
+{
+    if (busy_) {
+        queued_ = {code, version};
+        return;
+    }
+    busy_ = true;
+    code_ = code;
+    version_ = version;
+    TPatchJob job{++serial_, code, version, std::nullopt, writer_.Claim()};
+    page_ = browser_.ShownPage();
+    if (page_ && !primed_)
+        job.PrimeWith = shownCode_;
+    QMetaObject::invokeMethod(encoder_, [encoder = encoder_, job] { encoder->Encode(job); }, Qt::QueuedConnection);
+}
+
+TRefreshFacts TLivePatcher::PageFacts() const
+{
+    TRefreshFacts facts;
+    facts.PageShown = page_ && page_ == browser_.ShownPage();
+    facts.LoadUnderWay = browser_.Loading();
+    facts.NavigatedAway = facts.PageShown && !IsCachePage(page_->url());
+    facts.ShownVersion = browser_.ShownVersion();
+    facts.Version = version_;
+    return facts;
+}
+
+void TLivePatcher::Encoded(int serial, const QString& prepare)
+{
+    if (serial != serial_ || !busy_)
+        return;
+    // Only a page of ours that stays on show can answer; the rule loads the
+    // others before it asks for an answer.
+    const TRefreshFacts facts = PageFacts();
+    if (!facts.PageShown || facts.LoadUnderWay || facts.NavigatedAway) {
+        Conclude(facts);
+        return;
+    }
+    Ask(prepare, [this](const QVariant& answer) {
+        TRefreshFacts facts = PageFacts();
+        facts.Code = CodeFacts(answer);
+        Conclude(facts);
+    });
+}
+
+void TLivePatcher::Conclude(const TRefreshFacts& facts)
+{
+    const TRefreshDecision decision = DecideRefresh(facts);
+    emit Decided(decision);
+    if (!decision.Patch) {
+        const QString code = code_;
+        const TShopVersion version = version_;
+        Finish();
+        reload_(code, version);
+        return;
+    }
+    const int serial = serial_;
+    Ask(QStringLiteral("ravikLivePatch.commit(%1)").arg(serial), [this, serial](const QVariant& result) {
+        if (result.toMap().value(QStringLiteral("done")).toBool()) {
+            shownCode_ = code_;
+            primed_ = true;
+            emit Patched(serial);
+            Finish();
+        } else {
+            // Half patched, perhaps: only a load puts it right.
+            const QString code = code_;
+            const TShopVersion version = version_;
+            primed_ = false;
+            Finish();
+            reload_(code, version);
+        }
+    });
+}
+
+void TLivePatcher::Finish()
+{
+    busy_ = false;
+    answerTimer_.stop();
+    if (queued_) {
+        const auto [code, version] = *std::exchange(queued_, std::nullopt);
+        Refresh(code, version);
+    }
+}
+
+void TLivePatcher::Ask(const QString& script, std::function<void(const QVariant&)> done)
+{
+    const int question = ++asked_;
+    auto answer = [this, question, done](const QVariant& value) {
+        if (question != asked_)
+            return;   // timed out, or overtaken
+        ++asked_;
+        answerTimer_.stop();
+        done(value);
+    };
+    answerTimer_.disconnect();
+    connect(&answerTimer_, &QTimer::timeout, this, [answer] { answer(QVariant()); });
+    answerTimer_.start(answerTimeout_);
+    if (page_)
+        page_->runJavaScript(script, PageScriptWorld, answer);
+}
+
+#include "LivePatch.moc"
