@@ -28,9 +28,7 @@ TRefreshDecision DecideRefresh(const TRefreshFacts& facts)
     const TCodeFacts& code = *facts.Code;
     if (!code.Known)
         return load(R::Unknown);
-    if (code.Stale)
-        return load(R::Stale);
-    if (!code.OutsideSame)
+    if (!code.Shown.SelfContained || !code.Next.SelfContained)
         return load(R::NotSelfContained);
     // What the code on show did to the page stays until a load; what the new
     // code would do happens on a load only.
@@ -52,6 +50,8 @@ TRefreshDecision DecideRefresh(const TRefreshFacts& facts)
         if (module->Widgets && !code.WidgetRestart)
             return load(R::WidgetsCannotRestart);
     }
+    if (code.Stale)
+        return load(R::Stale);
     return {true, R::Patch};
 }
 
@@ -147,6 +147,7 @@ namespace {
 TModuleFacts ModuleFacts(const QVariantMap& m)
 {
     TModuleFacts f;
+    f.SelfContained = m.value(QStringLiteral("selfContained")).toBool();
     f.Scripts = m.value(QStringLiteral("scripts")).toBool();
     f.Handlers = m.value(QStringLiteral("handlers")).toBool();
     f.NoScript = m.value(QStringLiteral("noscript")).toBool();
@@ -166,7 +167,6 @@ std::optional<TCodeFacts> CodeFacts(const QVariant& answer)
     TCodeFacts f;
     f.Known = m.value(QStringLiteral("known")).toBool();
     f.Stale = m.value(QStringLiteral("stale")).toBool();
-    f.OutsideSame = m.value(QStringLiteral("outsideSame")).toBool();
     f.WidgetRestart = m.value(QStringLiteral("widgetRestart")).toBool();
     f.Shown = ModuleFacts(m.value(QStringLiteral("shown")).toMap());
     f.Next = ModuleFacts(m.value(QStringLiteral("next")).toMap());
@@ -258,10 +258,7 @@ void TLivePatcher::Conclude(const TRefreshFacts& facts)
     const TRefreshDecision decision = DecideRefresh(facts);
     emit Decided(decision);
     if (!decision.Patch) {
-        const QString code = code_;
-        const TShopVersion version = version_;
-        Finish();
-        reload_(code, version);
+        Reload();
         return;
     }
     const int serial = serial_;
@@ -273,13 +270,24 @@ void TLivePatcher::Conclude(const TRefreshFacts& facts)
             Finish();
         } else {
             // Half patched, perhaps: only a load puts it right.
-            const QString code = code_;
-            const TShopVersion version = version_;
             primed_ = false;
-            Finish();
-            reload_(code, version);
+            Reload();
         }
     });
+}
+
+void TLivePatcher::Reload()
+{
+    // From the event loop: a navigation started inside the page's answer
+    // never commits. A refresh asked for meanwhile waits for the load to
+    // be under way.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            reload_(code_, version_);
+            Finish();
+        },
+        Qt::QueuedConnection);
 }
 
 void TLivePatcher::Finish()

@@ -24,6 +24,10 @@ class TPreviewPage;
 // What the page's parse of a module found that a patch cannot give as a
 // load would.
 struct TModuleFacts {
+    // The page outside the module is the stored page as it is without code:
+    // the code closes none of its elements, leaves none open, swallows none
+    // of the tail and adds nothing to its html or body element.
+    bool SelfContained = false;
     bool Scripts = false;       // script elements
     bool Handlers = false;      // event handler attributes (on...)
     bool NoScript = false;      // noscript elements
@@ -38,7 +42,6 @@ struct TModuleFacts {
 struct TCodeFacts {
     bool Known = false;         // the page knows the code it shows
     bool Stale = false;         // its module is no longer what that code gave
-    bool OutsideSame = false;   // the new code leaves the page outside the module as it is
     bool WidgetRestart = false; // the page can start single widgets afresh
     TModuleFacts Shown;         // the module on show
     TModuleFacts Next;          // the module of the new code
@@ -63,9 +66,10 @@ enum class TRefreshReason {
     StorefrontChanged,   // another storefront: another head and tail
     NoAnswer,            // the page did not answer (hung, or not ours)
     Unknown,             // the page does not know the code it shows (loaded anew, reloaded by hand)
-    Stale,               // something other than a patch changed the module's elements
-    NotSelfContained,    // the code closes one of the stored page's elements, leaves one open, swallows
-                         // the tail (an unclosed comment, textarea, title), or adds to the page's html or body
+    NotSelfContained,    // the code on show or the new code closes one of the stored page's elements,
+                         // leaves one open, swallows the tail (an unclosed comment, textarea, title) or
+                         // adds to the page's html or body: a patch of the module cannot set the rest
+                         // right, nor give the rest as the new code has it
     Scripts,             // a script in the code on show or the new code: only a load runs scripts as a load does,
                          // and those that ran may have changed the page
     Handlers,            // event handler attributes: scripts too (an onload runs again on a load)
@@ -75,7 +79,8 @@ enum class TRefreshReason {
     PageWide,            // base and meta elements act on the whole page
     NoScript,            // a page that runs scripts reads noscript as text; the patch's parse cannot
     Template,            // a template's content lies outside the tree the patch follows
-    WidgetsCannotRestart // the page's widgets cannot be started one by one
+    WidgetsCannotRestart,// the page's widgets cannot be started one by one
+    Stale                // something other than a patch changed the module's elements
 };
 
 struct TRefreshDecision {
@@ -127,6 +132,8 @@ private:
     TRefreshFacts PageFacts() const;
     void Encoded(int serial, const QString& prepare);
     void Conclude(const TRefreshFacts& facts);
+    // Has the page loaded anew for the refresh under way.
+    void Reload();
     void Finish();
     // Runs `script` in the page on show; `done` gets its value, or an
     // invalid one after the answer timeout.

@@ -17,7 +17,8 @@
 //   prepare({serial, code, prime}) parses and answers what the editor's
 //     rule needs to know: whether the code leaves the page around the
 //     module as it is, and what in the module a patch cannot give as a load
-//     would (scripts, the stored page's own scripts' targets, ...);
+//     would (scripts, the stored page's own scripts' targets, ...), and
+//     the same of the code on show;
 //     `prime` brings the stored page and the code the page was loaded with,
 //     once per page;
 //   commit(serial) morphs the module to the prepared parse, restarts the
@@ -124,8 +125,8 @@
 
     // What in a parsed module a patch cannot give as a load would; read by
     // the editor's rule.
-    function factsOf(module) {
-        var facts = {scripts: false, handlers: false, noscript: false, template: false, pageWide: false,
+    function factsOf(module, selfContained) {
+        var facts = {selfContained: selfContained, scripts: false, handlers: false, noscript: false, template: false, pageWide: false,
                      frameScript: false, widgets: false, pageHooks: false};
         var all = module.getElementsByTagName('*');
         for (var i = 0; i < all.length; ++i) {
@@ -192,11 +193,12 @@
         }
         var module = mark.parentNode;
         module.removeChild(mark);
-        state = {head: head, tail: tail, reference: reference, path: pathTo(module), moduleName: module.nodeName,
-                 hooks: p.hooks || ''};
-        var base = parse(head + decode(p.base) + tail);
-        state.base = follow(base, path);
-        state.facts = factsOf(state.base);
+        state = null;
+        var primed = {head: head, tail: tail, reference: reference, path: pathTo(module), moduleName: module.nodeName,
+                      hooks: p.hooks || ''};
+        primed.base = follow(parse(head + decode(p.base) + tail), primed.path);
+        state = primed;
+        state.facts = factsOf(state.base, sameOutside(state.base.ownerDocument));
         var live = liveModule();
         state.stale = !live || !mirrors(live, state.base);
     }
@@ -211,8 +213,9 @@
             var module = follow(doc, state.path);
             prepared = {serial: request.serial, module: module};
             var restart = window.ravikWidgets && typeof window.ravikWidgets.restart === 'function';
-            return {known: true, stale: state.stale || !liveModule(), outsideSame: sameOutside(doc),
-                    shown: state.facts, next: factsOf(module), widgetRestart: !!restart};
+            prepared.facts = factsOf(module, sameOutside(doc));
+            return {known: true, stale: state.stale || !liveModule(), shown: state.facts, next: prepared.facts,
+                    widgetRestart: !!restart};
         } catch (e) {
             prepared = null;
             return {known: false, error: String(e)};
@@ -459,7 +462,7 @@
     function commit(serial) {
         if (!prepared || prepared.serial !== serial || !state)
             return {done: false, reason: 'unprepared'};
-        var next = prepared.module;
+        var next = prepared.module, facts = prepared.facts;
         prepared = null;
         var module = liveModule();
         if (!module)
@@ -471,7 +474,7 @@
                 window.ravikFindingsPatching();
             morph.children(module, state.base, next);
             state.base = next;
-            state.facts = factsOf(next);
+            state.facts = facts;
         } catch (e) {
             state.stale = true;
             return {done: false, reason: e instanceof Refusal ? e.reason : String(e)};
