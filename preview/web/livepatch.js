@@ -35,6 +35,10 @@
         return;
 
     var MARK = 'ravik-module';
+    // What our own widgets set up as the page loads, beside what the stored
+    // page's scripts do (the editor names those): pictures loaded lazily in
+    // switchable panels.
+    var OWN_HOOKS = 'img[data-ks-lazyload-custom]';
     var state = null;      // what the page shows: see prime()
     var prepared = null;   // the parse the editor may commit
 
@@ -150,13 +154,17 @@
             }
         }
         facts.widgets = module.getElementsByClassName('J_TWidget').length > 0;
-        facts.pageHooks = !!state.hooks && module.querySelector(state.hooks) !== null;
+        facts.pageHooks = module.querySelector(state.hooks) !== null;
         return facts;
     }
 
+    function isWidget(node) {
+        return node.nodeType === Node.ELEMENT_NODE && node.classList.contains('J_TWidget');
+    }
+
     // Whether the page's module still holds what `module` (a parse) says,
-    // attributes aside: our scripts set those, but nothing of ours adds or
-    // removes nodes.
+    // attributes aside: our scripts set those. Inside a widget, ours add
+    // parts and write text too; a widget is taken as a whole.
     function mirrors(live, parsed) {
         var a = childrenOf(live, true), b = childrenOf(parsed, false);
         if (a.length !== b.length)
@@ -165,7 +173,7 @@
             if (a[i].nodeType !== b[i].nodeType || a[i].nodeName !== b[i].nodeName)
                 return false;
             if (a[i].nodeType === Node.ELEMENT_NODE) {
-                if (!mirrors(a[i], b[i]))
+                if (!isWidget(b[i]) && !mirrors(a[i], b[i]))
                     return false;
             } else if (a[i].nodeValue !== b[i].nodeValue) {
                 return false;
@@ -195,7 +203,7 @@
         module.removeChild(mark);
         state = null;
         var primed = {head: head, tail: tail, reference: reference, path: pathTo(module), moduleName: module.nodeName,
-                      hooks: p.hooks || ''};
+                      hooks: (p.hooks ? p.hooks + ', ' : '') + OWN_HOOKS};
         primed.base = follow(parse(head + decode(p.base) + tail), primed.path);
         state = primed;
         state.facts = factsOf(state.base, sameOutside(state.base.ownerDocument));
@@ -239,7 +247,9 @@
     // them as a load would. Attributes are moved as nodes: the parser
     // accepts names that setAttribute() would refuse.
     function syncAttributes(live, base, next) {
-        var before = base.attributes, after = next.attributes;
+        // Copies: `base` may be `live` itself.
+        var before = Array.prototype.slice.call(base.attributes);
+        var after = Array.prototype.slice.call(next.attributes);
         var k = 0, changed = false;
         for (; k < before.length && k < after.length; ++k) {
             var b = before[k], n = after[k];
@@ -323,7 +333,7 @@
     // Brings the children of `live` (which mirror those of `base`) to those
     // of `next`.
     Morph.prototype.children = function (live, base, next) {
-        var L = childrenOf(live, true), B = childrenOf(base, false), N = childrenOf(next, false);
+        var L = childrenOf(live, true), B = base === live ? L : childrenOf(base, false), N = childrenOf(next, false);
         if (L.length !== B.length)
             throw new Refusal('stale');
         var start = 0;
@@ -377,7 +387,10 @@
         this.changed.push(live);
     };
 
-    // Brings `live` (mirroring `base`) to `next`, of the same kind.
+    // Brings `live` (mirroring `base`) to `next`, of the same kind. A
+    // widget that changed is brought to `next` from what it shows, parts,
+    // text, styles and classes our widgets gave it included, so that it
+    // starts afresh from its markup as a load would start it.
     Morph.prototype.node = function (live, base, next) {
         if (live.nodeType !== Node.ELEMENT_NODE) {
             if (live.nodeValue !== next.nodeValue) {
@@ -388,6 +401,10 @@
         }
         if (live.nodeName !== base.nodeName)
             throw new Refusal('stale');
+        if (base !== live && isWidget(base)) {
+            base = live;
+            this.changed.push(live);
+        }
         if (syncAttributes(live, base, next))
             this.changed.push(live);
         this.children(live, base, next);
@@ -421,26 +438,6 @@
         });
         return found.filter(function (e) { return e.isConnected; });
     };
-
-    // A widget started afresh starts from its elements as parsed: what our
-    // widgets set on them before goes.
-    function reparse(live, next) {
-        syncAttributes(live, live, next);
-        var a = childrenOf(live, true), b = childrenOf(next, false);
-        for (var i = 0; i < a.length; ++i) {
-            if (a[i].nodeType === Node.ELEMENT_NODE)
-                reparse(a[i], b[i]);
-        }
-    }
-
-    function counterpart(node, module, parsed) {
-        var path = [];
-        for (; node !== module; node = node.parentNode)
-            path.unshift(childrenOf(node.parentNode, true).indexOf(node));
-        for (var i = 0; i < path.length; ++i)
-            parsed = childrenOf(parsed, false)[path[i]];
-        return parsed;
-    }
 
     function tellPainted(serial) {
         requestAnimationFrame(function () {
@@ -480,9 +477,6 @@
             return {done: false, reason: e instanceof Refusal ? e.reason : String(e)};
         }
         var widgets = morph.widgets(module);
-        widgets.forEach(function (w) {
-            reparse(w, counterpart(w, module, next));
-        });
         if (window.ravikWidgets && typeof window.ravikWidgets.restart === 'function')
             window.ravikWidgets.restart(widgets);
         if (window.ravikFindingsPatched)
