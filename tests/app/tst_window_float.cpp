@@ -2,6 +2,7 @@
 // drag of its tab, following the code by itself while it floats, docked
 // back when its window closes or is let go on the tab row.
 #include "DockDrag.h"
+#include "LivePatch.h"
 #include "LiveRefresh.h"
 #include "PageScripts.h"
 #include "PageComposer.h"
@@ -59,11 +60,14 @@ struct FloatRoad : Road {
         return EncodePage(page.Head + CodePaneText(*w.redt1->document()) + page.Tail);
     }
     // Once a command has been handled, its refresh comes at the next turn
-    // of the event loop, not after the typing pause.
+    // of the event loop, not after the typing pause, and leaves the cache
+    // page as a tab switch would.
     bool RefreshedRightAfter()
     {
         QCoreApplication::processEvents();
-        return CachePage() == Composed();
+        if (w.LiveRefresh().Pending())
+            return false;
+        return QTest::qWaitFor([&] { return !w.LivePatch().Busy() && CachePage() == Composed(); }, kTimeout);
     }
 };
 }
@@ -108,14 +112,21 @@ private slots:
         const int place = RunScript(w.wb1->Page(), QStringLiteral("scrollBy(0, 333); scrollY")).toInt();
         QVERIFY(place >= 333);
         QTRY_COMPARE_WITH_TIMEOUT(w.wb1->Page()->scrollPosition().y(), double(place), kTimeout);
+        // Typed on, the page is patched in place once, when the pause after
+        // the last key is over, where the user was.
+        QSignalSpy patched(&w.LivePatch(), &TLivePatcher::Patched);
         QTest::keyClicks(w.redt1, QStringLiteral("<p>on</p"));
-        // Its page, made ahead, shows once the pause after the last key is over.
         QElapsedTimer sinceLastKey;
         sinceLastKey.start();
         QTest::keyClick(w.redt1, '>');
-        QVERIFY(pages.wait(kTimeout));
+        QVERIFY(patched.wait(kTimeout));
         QVERIFY(sinceLastKey.elapsed() >= w.LiveRefresh().Pause());
+        QTest::qWait(w.LiveRefresh().Pause() * 2);
+        QCOMPARE(patched.size(), 1);
+        QVERIFY(pages.isEmpty());
+        QVERIFY(RunScript(w.wb1->Page(), QStringLiteral("document.body.innerHTML.indexOf('<p>live</p><p>on</p>') >= 0")).toBool());
         QCOMPARE(RunScript(w.wb1->Page(), QStringLiteral("scrollY")).toInt(), place);
+        QTRY_COMPARE(r.CachePage(), r.Composed());
 
         // Closing the window docks it back as the page it was, selected.
         w.frmPreview->setGeometry(QRect(40, 50, 500, 400));
@@ -128,7 +139,7 @@ private slots:
         QCOMPARE(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet2);
         QCOMPARE(w.frmPreview->Parent(), w.vmtbshtTabSheet2);
         QVERIFY(w.wb1->isVisible());
-        QCOMPARE(navigations.size(), shown + 3);
+        QCOMPARE(navigations.size(), shown + 2);
         // Docked, the preview waits for its tab again.
         QVERIFY(!w.LiveRefresh().Active());
         w.vmpgcntrl1->SetActivePage(w.vmtbshtTabSheet1);
