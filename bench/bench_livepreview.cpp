@@ -1,38 +1,35 @@
 // The preview torn off beside the code, on the finished window with the
 // 100 KB and the 1 MB one-line fragments. Every remote request (the
 // fragment's two hundred pictures among them) is served from 127.0.0.1
-// (LocalPictures.h), so a refresh fetches and decodes the pictures as a
-// user's does: uncached, as bench_preview serves them, and for the 100 KB
-// fragment once more with pictures a browser may keep, as picture hosts
-// send them.
+// (LocalPictures.h), uncached, as a picture host serves them, so that a
+// refresh that fetched pictures again would pay for it and show in the
+// count of requests.
 //
 //   keystroke        one letter typed in the middle of the fragment, key
 //                    event and the repaint it asks for, with the preview
 //                    docked behind the code page and with it floating (the
 //                    live refresh waiting); each key on its own, so the
-//                    slowest is known too
-//   refresh          what the refresh runs on the window's thread: read
-//                    the pane, compose, write the cache page, ask the
-//                    browser to load it (a key pressed meanwhile waits);
-//                    and keys typed while the page it asked for loads
-//   key to shown     from the last keystroke to the preview showing the
-//                    new page, built and drawn where the user had it (the
-//                    pause included), and to that page loaded; with the
-//                    steps between, each from the last keystroke: the load
-//                    asked for, the page's own marks (navigation start,
-//                    the file read, the document parsed, its first paint,
-//                    its load event), placed by the scroll keeper, a frame
-//                    drawn after that. At the top of the user's module,
-//                    where a first preview opens, and for the 100 KB
-//                    fragment also halfway down the page, where what
-//                    stands at the user's place depends on the pictures
-//                    above it
+//                    slowest is known too; and keys typed while a patch is
+//                    under way
+//   key to painted   from the last keystroke to the new content painted in
+//                    the view (the pause included), the page patched in
+//                    place: a letter typed into a caption, and a margin
+//                    nudged (a digit typed into it, then taken out); with
+//                    the steps between, each from the last keystroke: the
+//                    page's answer and the rule's decision, the patch
+//                    taken, a frame with it committed, the view's paint;
+//                    and how many pictures each refresh fetched
+//   load             what a refresh that cannot patch (and a tab switch)
+//                    costs: compose, write, load and show the page, on the
+//                    window's thread and to the page shown
 //
 //   bench_livepreview [keystrokes] [rounds]
 #include "Application.h"
 #include "Fragments.h"
+#include "LivePatch.h"
 #include "LiveRefresh.h"
 #include "LocalPictures.h"
+#include "PageScripts.h"
 #include "PreviewBridge.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
@@ -45,6 +42,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -85,11 +83,11 @@ double EpochMs()
 }
 
 // Runs `script` in the page and returns its value; a plain event loop.
-QVariant Run(QWebEnginePage* page, const QString& script)
+QVariant Run(QWebEnginePage* page, const QString& script, quint32 world = QWebEngineScript::MainWorld)
 {
     QEventLoop loop;
     QVariant result;
-    page->runJavaScript(script, [&](const QVariant& v) {
+    page->runJavaScript(script, world, [&](const QVariant& v) {
         result = v;
         loop.quit();
     });
@@ -218,58 +216,177 @@ void Spin(int milliseconds)
     loop.exec();
 }
 
-// Keys typed while a refresh's page loads: a letter, and once its refresh
-// has asked for the page, five more 30 ms apart, each timed on its own.
-std::vector<double> KeystrokesWhileLoading(Tfrmravik& w, PageWatch& watch, int rounds)
+// Watches the next live refresh, each step in milliseconds from a start:
+// the page's answer and the rule's decision, the patch taken, a frame with
+// it committed, and the view's next paint after that; where the rule loads
+// the page instead, until it is shown.
+class PatchWatch : public QObject {
+public:
+    explicit PatchWatch(Tfrmravik& w) : w_(w) {}
+    // False on a time-out.
+    bool Wait(const QElapsedTimer& start)
+    {
+        steps_.clear();
+        reason_ = TRefreshReason::Patch;
+        bool done = false;
+        QEventLoop loop;
+        const auto mark = [&](const char* step) {
+            if (!steps_.count(step))
+                steps_[step] = start.nsecsElapsed() / 1e6;
+        };
+        const auto finish = [&] {
+            done = true;
+            loop.quit();
+        };
+        QList<QMetaObject::Connection> connections;
+        connections << connect(&w_.LivePatch(), &TLivePatcher::Decided, this, [&](TRefreshDecision decision) {
+            mark("decided");
+            reason_ = decision.Reason;
+        });
+        // The view may paint the new frame before the page's word that it
+        // committed one comes through the channel: the first paint after
+        // the patch is the one with it.
+        connections << connect(&w_.LivePatch(), &TLivePatcher::Patched, this, [&] {
+            mark("patched");
+            drawer_ = w_.wb1->View()->focusProxy();
+            drawn_ = [&] {
+                mark("painted");
+                if (steps_.count("frame committed"))
+                    finish();
+            };
+            if (drawer_)
+                drawer_->installEventFilter(this);
+        });
+        connections << connect(&w_.LivePatch(), &TLivePatcher::PatchPainted, this, [&] {
+            mark("frame committed");
+            if (steps_.count("painted"))
+                finish();
+            // A change out of sight is never painted.
+            QTimer::singleShot(1000, &loop, finish);
+        });
+        connections << connect(w_.wb1, &TPreviewBrowser::PageShown, this, [&] {
+            mark("shown (a load)");
+            finish();
+        });
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+        for (const auto& c : connections)
+            disconnect(c);
+        if (drawer_)
+            drawer_->removeEventFilter(this);
+        drawer_ = nullptr;
+        drawn_ = nullptr;
+        return done;
+    }
+    const std::map<std::string, double>& Steps() const { return steps_; }
+    TRefreshReason Reason() const { return reason_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == drawer_ && event->type() == QEvent::Paint && drawn_)
+            std::exchange(drawn_, nullptr)();
+        return false;
+    }
+
+private:
+    Tfrmravik& w_;
+    std::map<std::string, double> steps_;
+    TRefreshReason reason_ = TRefreshReason::Patch;
+    QPointer<QWidget> drawer_;
+    std::function<void()> drawn_;
+};
+
+// Keys typed while a patch is under way: a letter, and once the refresh it
+// brings has begun, five more 10 ms apart, each timed on its own.
+std::vector<double> KeystrokesWhilePatching(Tfrmravik& w, PatchWatch& watch, int rounds)
 {
     std::vector<double> times;
     for (int i = 0; i < rounds; ++i) {
-        QEventLoop asked;
-        const auto c = QObject::connect(w.wb1, &TPreviewBrowser::NavigationRequested, &asked, &QEventLoop::quit);
-        QTimer::singleShot(5000, &asked, &QEventLoop::quit);
         QTest::keyClick(w.redt1, Qt::Key_C);
-        asked.exec();
-        QObject::disconnect(c);
+        QElapsedTimer waited;
+        waited.start();
+        while (!w.LivePatch().Busy() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         QElapsedTimer timer;
         for (int k = 0; k < 5; ++k) {
-            Spin(30);
+            Spin(10);
             timer.start();
             QTest::keyClick(w.redt1, Qt::Key_C);
             QCoreApplication::processEvents();
             times.push_back(timer.nsecsElapsed() / 1e6);
         }
-        watch.Wait();   // the refresh after the last of them
+        QElapsedTimer start;
+        start.start();
+        watch.Wait(start);   // the refresh after the last of them
+        Spin(100);
     }
     return times;
 }
 
-// Types one letter, then waits for the refresh it brings; `rounds` times.
-// Prints `steps` of them, and how many requests the server had per round.
-void KeyToShown(Tfrmravik& w, PageWatch& watch, LocalPictureServer& server, int rounds, const std::string& label,
-                const std::vector<const char*>& steps)
+// Places the code pane's caret in the middle of the fragment, after the
+// first `pattern` match there; returns how many matches come before it.
+int PlaceCaret(Tfrmravik& w, const QRegularExpression& pattern)
+{
+    const QString text = w.redt1->toPlainText();
+    const QRegularExpressionMatch m = pattern.match(text, text.size() / 2);
+    QTextCursor cursor(w.redt1->document());
+    cursor.setPosition(int(m.hasMatch() ? m.capturedEnd() : text.size() / 2));
+    w.redt1->setTextCursor(cursor);
+    int before = 0;
+    for (auto it = pattern.globalMatch(text); it.hasNext() && it.next().capturedStart() < m.capturedStart();)
+        ++before;
+    return before;
+}
+
+// Scrolls the floating preview to what the keys will change, as a decorator
+// keeps the place in sight: the `index`-th node of the module that `test`
+// (a script function of a node) takes.
+void ShowEditedPlace(Tfrmravik& w, const QString& test, int index)
+{
+    Run(w.wb1->Page(), QStringLiteral(
+        "(function () { var test = %1, found = 0, walker = document.createTreeWalker(ravikLivePatch.module(),"
+        " NodeFilter.SHOW_ALL); while (walker.nextNode()) { if (test(walker.currentNode) && found++ === %2) {"
+        " var e = walker.currentNode; (e.nodeType === 1 ? e : e.parentNode).scrollIntoView({block: 'center'});"
+        " return; } } })()").arg(test).arg(index), PageScriptWorld);
+    Spin(300);
+}
+
+// `rounds` edits, each of one key (`keys` in turn), each followed by the
+// refresh it brings. Prints `steps` of them, how many refreshes loaded
+// instead of patching (and why), and how many requests the server had per
+// refresh.
+void KeyToPainted(Tfrmravik& w, PatchWatch& watch, LocalPictureServer& server, int rounds, const std::string& label,
+                  const std::vector<int>& keys)
 {
     std::map<std::string, std::vector<double>> times;
     std::vector<double> requests;
+    std::map<std::string, int> loads;
     for (int i = 0; i < rounds; ++i) {
         const int before = server.Requests();
         QElapsedTimer timer;
         timer.start();
-        const double epoch = EpochMs();
-        QTest::keyClick(w.redt1, Qt::Key_B);
-        if (!watch.Wait(timer, epoch)) {
-            std::printf("  no page within a minute\n");
+        QTest::keyClick(w.redt1, Qt::Key(keys[size_t(i) % keys.size()]));
+        if (!watch.Wait(timer)) {
+            std::printf("  nothing painted within a minute\n");
             continue;
         }
+        if (watch.Reason() != TRefreshReason::Patch)
+            ++loads[RefreshReasonName(watch.Reason())];
         for (const auto& [step, at] : watch.Steps())
             times[step].push_back(at);
+        Spin(200);   // pictures a patch asked for, if any, come in
         requests.push_back(server.Requests() - before);
-        QTest::qWait(100);
     }
-    for (const char* step : steps) {
+    for (const char* step : {"decided", "patched", "frame committed", "painted", "shown (a load)"}) {
         if (times.count(step))
-            Print(label + "to " + step, Summary(times[step]));
+            Print(label + "to " + step + (times[step].size() < size_t(rounds) ? " (" +
+                  std::to_string(times[step].size()) + " of the rounds)" : ""), Summary(times[step]));
     }
-    std::printf("  %-48s %.0f\n", (label + "requests served per refresh").c_str(), Summary(requests).median);
+    for (const auto& [reason, n] : loads)
+        std::printf("  %-48s %d (%s)\n", (label + "loaded instead").c_str(), n, reason.c_str());
+    std::printf("  %-48s median %.0f, max %.0f\n", (label + "requests per refresh").c_str(), Summary(requests).median,
+                Summary(requests).max);
 }
 
 // Scrolls the page on show to the height `y` (a script) gives and waits
@@ -293,9 +410,9 @@ void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, cons
 {
     std::printf("%s (%lld characters, one line)\n", qPrintable(name), static_cast<long long>(fragment.size()));
     w.redt1->setPlainText(fragment);
-    QTextCursor middle(w.redt1->document());
-    middle.setPosition(w.redt1->document()->characterCount() / 2);
-    w.redt1->setTextCursor(middle);
+    // Into a caption's text, as a decorator retypes a word.
+    const QRegularExpression caption(QStringLiteral(">(?=[\\x{4e00}-\\x{9fff}])"));
+    const int captionIndex = PlaceCaret(w, caption);
     w.redt1->setFocus();
     QTest::qWait(500);   // the pane's lazy layout and first paints
     Print("keystroke, preview docked", Summary(Keystrokes(w, keystrokes)));
@@ -310,37 +427,42 @@ void Measure(Tfrmravik& w, LocalPictureServer& server, const QString& name, cons
     w.activateWindow();
     w.redt1->setFocus();
     QTest::qWait(200);
+    PatchWatch patches(w);
     const Figures live = Summary(Keystrokes(w, keystrokes));
     Print("keystroke, preview floating", live);
     std::printf("  %-48s %s\n", "", live.max < 16 ? "every keystroke under 16 ms" : "SOME KEYSTROKES OVER 16 ms");
-    watch.Wait();   // the refresh after the last of them
+    QElapsedTimer settle;
+    settle.start();
+    patches.Wait(settle);   // the refresh after the last of them
+    Print("keystroke while a patch is under way", Summary(KeystrokesWhilePatching(w, patches, rounds)));
 
-    std::vector<double> refresh;
+    const double atModule = w.wb1->Page()->scrollPosition().y();
+    ShowEditedPlace(w, QStringLiteral("function (n) { return n.nodeType === 3 && /^[\\u4e00-\\u9fff]/.test(n.data); }"),
+                    captionIndex);
+    KeyToPainted(w, patches, server, rounds, "letter in a caption, ", {Qt::Key_B});
+    if (allVariants) {
+        // "margin:0 5px 10px" of a list item: 5 px, 15 px, 5 px, ...
+        const int itemIndex = PlaceCaret(w, QRegularExpression(QStringLiteral("margin:0 (?=5px)")));
+        ShowEditedPlace(w, QStringLiteral("function (n) { return n.nodeType === 1 &&"
+                                          " (n.getAttribute('style') || '').indexOf('margin:0 5px') >= 0; }"),
+                        itemIndex);
+        KeyToPainted(w, patches, server, rounds, "margin nudged, ", {Qt::Key_1, Qt::Key_Backspace});
+    }
+    // The next fragment's first preview opens where this one's did.
+    ScrollShownPage(*w.wb1, QString::number(atModule));
+
+    std::vector<double> refresh, shown;
     QElapsedTimer timer;
     for (int i = 0; i < rounds; ++i) {
         timer.start();
+        const double epoch = EpochMs();
         w.LocalPreview();
         refresh.push_back(timer.nsecsElapsed() / 1e6);
-        watch.Wait();
+        if (watch.Wait(timer, epoch) && watch.Steps().count("shown"))
+            shown.push_back(watch.Steps().at("shown"));
     }
-    Print("refresh on the window's thread", Summary(refresh));
-    Print("keystroke while a refresh loads", Summary(KeystrokesWhileLoading(w, watch, rounds)));
-    KeyToShown(w, watch, server, rounds, "",
-               {"load asked for", "page: navigation start", "page: file read", "page: document parsed",
-                "page: first paint", "placed", "frame drawn, placed", "shown", "page: load event", "loaded"});
-    if (allVariants) {
-        const double atModule = w.wb1->Page()->scrollPosition().y();
-        ScrollShownPage(*w.wb1, QStringLiteral("Math.round((document.documentElement.scrollHeight - innerHeight) / 2)"));
-        KeyToShown(w, watch, server, rounds, "halfway down, ", {"placed", "shown", "loaded"});
-        // Each refresh may take what the one before fetched.
-        server.SetMaxAge(86400);
-        w.LocalPreview();
-        watch.Wait();
-        KeyToShown(w, watch, server, rounds, "halfway down, pictures cacheable, ", {"placed", "shown", "loaded"});
-        server.SetMaxAge(0);
-        // The next fragment's first preview opens where this one was left.
-        ScrollShownPage(*w.wb1, QString::number(atModule));
-    }
+    Print("load: on the window's thread", Summary(refresh));
+    Print("load: to the page shown", Summary(shown));
 
     w.frmPreview->Close();
     (void)QTest::qWaitFor([&] { return w.vmtbshtTabSheet2 != nullptr; }, 5000);
