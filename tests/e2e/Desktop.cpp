@@ -145,6 +145,11 @@ bool Desktop::HasFocus(unsigned window)
     return reply && reply->focus == window;
 }
 
+void Desktop::Raise(unsigned window)
+{
+    Xdotool({QStringLiteral("windowraise"), QString::number(window)});
+}
+
 void Desktop::CloseWindow(unsigned window)
 {
     if (!window)

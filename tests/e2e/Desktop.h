@@ -47,6 +47,8 @@ public:
     // manager's close does.
     void CloseWindow(unsigned window = 0);
     void CloseMainWindow() { CloseWindow(); }
+    // Brings a window to the top, the keyboard staying where it is.
+    void Raise(unsigned window);
 
     // ---- input ----
     void MoveTo(QPoint client);

@@ -8,7 +8,10 @@
 #include "Fragments.h"
 #include "PictureServer.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <algorithm>
 #include <QTest>
 
@@ -45,6 +48,16 @@ const QColor kMagenta(255, 0, 255);         // the fragment's fixed block
 const QColor kGreen(0, 255, 0);             // the typed fragment's fixed block
 const QColor kCyan(0, 255, 255);            // the block under the pointer
 const QColor kNote(255, 244, 214);          // a note's background in the findings panel
+const QColor kBlue(0, 0, 255);              // a typed word's box
+const QColor kRed(255, 0, 0);               // a typed box
+
+// In the floating preview: the start of the typed word "ab" and where
+// "abcd" ends (a bold 40-pixel monospace letter is 24 pixels wide), and the
+// typed box before and after it moves.
+const QPoint kWordStart(10, 220);
+const QPoint kWordEnd(85, 220);
+const QPoint kBoxBefore(30, 325);
+const QPoint kBoxAfter(130, 325);
 
 // One line of decoration code as shops paste it, led by a block that stays
 // in view wherever the storefront puts it and changes colour under the
@@ -66,6 +79,43 @@ QString Program()
 {
     return QString::fromLocal8Bit(qgetenv("RAVIK_PROGRAM"));
 }
+
+// Serves one picture from 127.0.0.1 that no cache may keep, and counts how
+// often it is asked for.
+class PictureCounter : public QObject {
+public:
+    PictureCounter()
+    {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::gray);
+        QBuffer buffer(&png_);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+                    socket->setProperty("request", request);
+                    if (!request.contains("\r\n\r\n"))
+                        return;
+                    if (request.startsWith("GET /p.png "))
+                        ++requests;
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: no-store\r\nContent-Length: " +
+                                  QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    QString Url() const { return QStringLiteral("http://127.0.0.1:%1/p.png").arg(server_.serverPort()); }
+    int requests = 0;
+
+private:
+    QTcpServer server_;
+    QByteArray png_;
+};
 
 int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test)
 {
@@ -301,6 +351,35 @@ private slots:
                                     "background:#00ff00;z-index:99999\"></div>"));
         QVERIFY(desktop.WaitUntil([&] { return IsColour(desktop.PixelAt(kInFloatingPreview, preview), kGreen, 8); },
                                   "refreshed"));
+
+        // Typed on, a word changed and a box moved show by a patch of the
+        // page in place: the page fetches a picture no cache may keep once
+        // per load, and fetches it no more.
+        PictureCounter picture;
+        const QString word = QStringLiteral(
+            "<p style=\"position:fixed;left:0;top:200px;margin:0;z-index:99999;font:bold 40px/1 monospace;"
+            "color:#00f;background:#00f\">ab</p>");
+        const QString box = QStringLiteral(
+            "<div style=\"position:fixed;top:300px;width:50px;height:50px;z-index:99999;background:#f00;left:10px\"></div>");
+        desktop.Type(QStringLiteral("<img src=\"%1\">").arg(picture.Url()) + word + box);
+        // A window manager keeps the main window, clicked last, over it.
+        desktop.Raise(preview);
+        const auto shows = [&](QPoint at, QColor colour) { return IsColour(desktop.PixelAt(at, preview), colour, 8); };
+        QVERIFY(desktop.WaitUntil([&] { return shows(kWordStart, kBlue) && shows(kBoxBefore, kRed) && picture.requests > 0; },
+                                  "typed-on"));
+        QVERIFY(!shows(kWordEnd, kBlue));
+        const int loads = picture.requests;
+        // left:10px becomes left:100px.
+        desktop.Keys(QStringLiteral("ctrl+End"));
+        desktop.Keys(QStringLiteral("Left ").repeated(int(qstrlen("px\"></div>"))));
+        desktop.Type(QStringLiteral("0"));
+        QVERIFY(desktop.WaitUntil([&] { return shows(kBoxAfter, kRed) && !shows(kBoxBefore, kRed); }, "box-moved"));
+        // "ab" becomes "abcd" (each space typed gave five).
+        desktop.Keys(QStringLiteral("ctrl+End"));
+        desktop.Keys(QStringLiteral("Left ").repeated(int(box.size() + 4 * box.count(u' ') + 1 + qstrlen("</p>"))));
+        desktop.Type(QStringLiteral("cd"));
+        QVERIFY(desktop.WaitUntil([&] { return shows(kWordEnd, kBlue); }, "word-changed"));
+        QCOMPARE(picture.requests, loads);
 
         // Closing its window docks it back as the selected page; without a
         // window manager there is no close box, and Ctrl+W closes it.
