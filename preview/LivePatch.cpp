@@ -101,7 +101,10 @@ public:
     void Encode(const TPatchJob& job)
     {
         const TPageTemplate& page = PageTemplate(job.Version);
-        const QByteArray bytes = EncodePage(ComposePage(page, job.Code));
+        const QString composed = ComposePage(page, job.Code);
+        QList<TEncodingLoss> losses;
+        const QByteArray bytes = EncodePage(composed, &losses);
+        const qsizetype codeBegin = page.Head.size();
         QJsonObject question{{QStringLiteral("serial"), job.Serial},
                              {QStringLiteral("code"), QString::fromLatin1(CodeBytes(page, bytes).toBase64())}};
         if (job.PrimeWith) {
@@ -114,8 +117,10 @@ public:
                                         {QStringLiteral("base"), QString::fromLatin1(CodeBytes(page, base).toBase64())},
                                         {QStringLiteral("hooks"), page.LoadTargets}});
         }
-        emit Encoded(job.Serial, QStringLiteral("ravikLivePatch.prepare(%1)")
-                                     .arg(QString::fromLatin1(QJsonDocument(question).toJson(QJsonDocument::Compact))));
+        emit Encoded(job.Serial,
+                     QStringLiteral("ravikLivePatch.prepare(%1)")
+                         .arg(QString::fromLatin1(QJsonDocument(question).toJson(QJsonDocument::Compact))),
+                     EncodingNotes(losses, composed, codeBegin, codeBegin + job.Code.size()));
         QString error;
         try {
             if (!writer_.WriteClaimed(job.Claim, bytes))
@@ -127,7 +132,9 @@ public:
     }
 
 signals:
-    void Encoded(int serial, const QString& prepare);
+    // The page's question, and what the user should know of characters
+    // the cache page could not hold as typed.
+    void Encoded(int serial, const QString& prepare, const QStringList& notes);
     void Written(const QString& error);
 
 private:
@@ -235,10 +242,12 @@ TRefreshFacts TLivePatcher::PageFacts() const
     return facts;
 }
 
-void TLivePatcher::Encoded(int serial, const QString& prepare)
+void TLivePatcher::Encoded(int serial, const QString& prepare, const QStringList& notes)
 {
     if (serial != serial_ || !busy_)
         return;
+    // For the findings the page asks for next, patched or loaded.
+    browser_.Bridge().SetPageNotes(notes);
     // Only a page of ours that stays on show can answer; the rule loads the
     // others before it asks for an answer.
     const TRefreshFacts facts = PageFacts();

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 
@@ -130,7 +131,7 @@ signals:
 private:
     // What the browser says of the page asked and the refresh under way.
     TRefreshFacts PageFacts() const;
-    void Encoded(int serial, const QString& prepare);
+    void Encoded(int serial, const QString& prepare, const QStringList& notes);
     void Conclude(const TRefreshFacts& facts);
     // Has the page loaded anew for the refresh under way.
     void Reload();

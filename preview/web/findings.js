@@ -22,6 +22,10 @@
 //
 // show() builds the panel and the outlines from one report and may run
 // again with another: it first takes those of the report before away.
+// `ravikFindingsPatch` serves the live patch, which changes the module in
+// place: before() takes the outlines off, so that the patch finds the
+// elements as the code made them; after() asks for the new code's findings
+// and shows them in place of the panel on show, which stays till they come.
 //
 // Runs once the document is parsed, in the editor's script world. The panel
 // lives in a closed shadow root: the storefront's style sheets cannot reach
@@ -175,14 +179,24 @@
                         outlinePriority: style.getPropertyPriority('outline'),
                         offset: style.getPropertyValue('outline-offset'),
                         offsetPriority: style.getPropertyPriority('outline-offset'),
-                        title: m.node.getAttribute('title')
+                        title: m.node.getAttribute('title'),
+                        style: m.node.getAttribute('style')
                     };
                     style.setProperty('outline', '2px solid ' + COLOUR[m.severity], 'important');
                     style.setProperty('outline-offset', '-2px', 'important');
+                    m.saved.outlined = m.node.getAttribute('style');
                     m.node.setAttribute('title', m.messages.join('\n'));
                 } else {
-                    style.setProperty('outline', m.saved.outline, m.saved.outlinePriority);
-                    style.setProperty('outline-offset', m.saved.offset, m.saved.offsetPriority);
+                    // The style attribute as written, where nothing else
+                    // changed it meanwhile (setting properties rewrites it).
+                    if (m.node.getAttribute('style') === m.saved.outlined && m.saved.style !== null) {
+                        m.node.setAttribute('style', m.saved.style);
+                    } else {
+                        style.setProperty('outline', m.saved.outline, m.saved.outlinePriority);
+                        style.setProperty('outline-offset', m.saved.offset, m.saved.offsetPriority);
+                        if (m.saved.style === null && !m.node.getAttribute('style'))
+                            m.node.removeAttribute('style');
+                    }
                     if (m.saved.title === null)
                         m.node.removeAttribute('title');
                     else
@@ -282,12 +296,20 @@
 
     // Asks for the findings, and again each time the editor says they are
     // ready, until they come. The wait begins before the first question, so
-    // that findings set in between are not missed.
+    // that findings set in between are not missed. A later start overtakes
+    // one still waiting.
+    var asking = null;
     function start(ravik) {
+        var me = {};
+        asking = me;
         var done = false;
         function ask() {
             ravik.Findings(function (report) {
-                if (done || report.pending)
+                if (done || asking !== me) {
+                    ravik.FindingsReady.disconnect(ask);
+                    return;
+                }
+                if (report.pending)
                     return;
                 done = true;
                 ravik.FindingsReady.disconnect(ask);
@@ -301,6 +323,16 @@
         ravik.FindingsReady.connect(ask);
         ask();
     }
+
+    window.ravikFindingsPatch = {
+        before: function () {
+            if (current)
+                current.outlines.show(false);
+        },
+        after: function () {
+            ravikBridge.then(start);
+        }
+    };
 
     ravikBridge.then(start);
 })();

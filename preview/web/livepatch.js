@@ -439,12 +439,38 @@
         return found.filter(function (e) { return e.isConnected; });
     };
 
+    // The hit test counts the page's elements as the code made them: after
+    // a patch, those of the parse, what our scripts added passed over (the
+    // findings panel; the parts widgets add at the end of their element).
+    function recountHits() {
+        var module = state && liveModule();
+        if (!module || !window.ravikHitTest || typeof window.ravikHitTest.recount !== 'function')
+            return;
+        var ignored = [];
+        (function walk(live, parsed) {
+            var theirs = parsed.children, k = 0;
+            for (var e = live.firstElementChild; e; e = e.nextElementSibling) {
+                if (isOwn(e)) {
+                    ignored.push(e);
+                } else if (k < theirs.length) {
+                    walk(e, theirs[k++]);
+                } else {
+                    ignored.push(e);
+                    Array.prototype.push.apply(ignored, e.getElementsByTagName('*'));
+                }
+            }
+        })(module, state.base);
+        window.ravikHitTest.recount(ignored);
+    }
+
     function tellPainted(serial) {
         requestAnimationFrame(function () {
             // A task posted from a frame's callback runs once that frame
             // has been committed.
             var after = new MessageChannel();
             after.port1.onmessage = function () {
+                // Asked for only on a right-click: counted after the frame.
+                recountHits();
                 if (window.ravikBridge) {
                     window.ravikBridge.then(function (bridge) {
                         if (bridge.LivePatchPainted)
@@ -467,8 +493,8 @@
         var x = window.scrollX, y = window.scrollY;
         var morph = new Morph();
         try {
-            if (window.ravikFindingsPatching)
-                window.ravikFindingsPatching();
+            if (window.ravikFindingsPatch)
+                window.ravikFindingsPatch.before();
             morph.children(module, state.base, next);
             state.base = next;
             state.facts = facts;
@@ -479,8 +505,8 @@
         var widgets = morph.widgets(module);
         if (window.ravikWidgets && typeof window.ravikWidgets.restart === 'function')
             window.ravikWidgets.restart(widgets);
-        if (window.ravikFindingsPatched)
-            window.ravikFindingsPatched();
+        if (window.ravikFindingsPatch)
+            window.ravikFindingsPatch.after();
         // Where the page stood, to the pixel, as a load opens it again.
         void document.documentElement.scrollHeight;
         if (window.scrollX !== x || window.scrollY !== y)

@@ -3,8 +3,12 @@
 #include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
+#include "PreviewBridge.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
+#include "PublishCheck.h"
+#include "PublishReportJson.h"
+#include "PublishRules.h"
 #include "TestMain.h"
 
 #include <QBuffer>
@@ -540,6 +544,34 @@ private slots:
         QCOMPARE(page->scrollPosition().toPoint(), QPoint(place.toList()[0].toInt(), place.toList()[1].toInt()));
     }
 
+    // The new code's findings take the place of the panel and outlines on
+    // show; the panel stays till they come. An element no longer outlined
+    // has its attributes back as written.
+    void patchRenewsTheFindings()
+    {
+        PatchRoad road;
+        const QString before = QStringLiteral("<p style=\"color:red\" class=\"tb-one\">one</p><p>two</p>");
+        const QString after = QStringLiteral("<p style=\"color:red\" class=\"one\">one</p><p class=\"tb-two\">two</p>");
+        const auto check = [&](const QString& code) {
+            const TPageTemplate& page = PageTemplate(road.version);
+            road.browser.Bridge().SetFindings(PublishReportJson(
+                CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, ShopVersionName(road.version)})));
+        };
+        const QString outlined = QStringLiteral(
+            "ravikFindings.targets.map(function (e) { return e.textContent + ' ' + !!e.style.outline; }).join()");
+        check(before);
+        QVERIFY(road.Open(before));
+        QVERIFY(WaitFor([&] { return Eval(road.browser.ShownPage(), outlined).toString() == QLatin1String("one true"); }));
+
+        road.browser.Bridge().ClearFindings();
+        QCOMPARE(road.Refresh(after).Patch, true);
+        QVERIFY(Eval(road.browser.ShownPage(), QStringLiteral("ravikFindings.host.isConnected")).toBool());
+        check(after);
+        QVERIFY(WaitFor([&] { return Eval(road.browser.ShownPage(), outlined).toString() == QLatin1String("two true"); }));
+        QCOMPARE(Eval(road.browser.ShownPage(), QStringLiteral("ravikLivePatch.module().querySelector('p').outerHTML")).toString(),
+                 after.left(after.indexOf(QLatin1String("<p class"))));
+    }
+
     // Hundreds of random edits of decoration code, each patched into the
     // page (or loaded anew where the rule says so): every patched module is
     // the module a fresh load of the same code gives, element for element,
@@ -572,7 +604,7 @@ private slots:
         }
         QVERIFY(fragments.size() >= 4);
 
-        constexpr int kSteps = 30;
+        constexpr int kSteps = 25;
         const TShopVersion versions[] = {TShopVersion::Professional, TShopVersion::Basic, TShopVersion::Tmall};
         int patches = 0, steps = 0;
         PatchRoad road;
