@@ -8,10 +8,7 @@
 #include "Fragments.h"
 #include "PictureServer.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <algorithm>
 #include <QTest>
 
@@ -79,43 +76,6 @@ QString Program()
 {
     return QString::fromLocal8Bit(qgetenv("RAVIK_PROGRAM"));
 }
-
-// Serves one picture from 127.0.0.1 that no cache may keep, and counts how
-// often it is asked for.
-class PictureCounter : public QObject {
-public:
-    PictureCounter()
-    {
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Qt::gray);
-        QBuffer buffer(&png_);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
-                    socket->setProperty("request", request);
-                    if (!request.contains("\r\n\r\n"))
-                        return;
-                    if (request.startsWith("GET /p.png "))
-                        ++requests;
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: no-store\r\nContent-Length: " +
-                                  QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString Url() const { return QStringLiteral("http://127.0.0.1:%1/p.png").arg(server_.serverPort()); }
-    int requests = 0;
-
-private:
-    QTcpServer server_;
-    QByteArray png_;
-};
 
 int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test)
 {
@@ -355,20 +315,23 @@ private slots:
         // Typed on, a word changed and a box moved show by a patch of the
         // page in place: the page fetches a picture no cache may keep once
         // per load, and fetches it no more.
-        PictureCounter picture;
+        QImage grey(8, 8, QImage::Format_RGB32);
+        grey.fill(Qt::gray);
+        PictureServer pictures;
+        const QString picture = pictures.Add(QStringLiteral("/p.png"), grey, false);
         const QString word = QStringLiteral(
             "<p style=\"position:fixed;left:0;top:200px;margin:0;z-index:99999;font:bold 40px/1 monospace;"
             "color:#00f;background:#00f\">ab</p>");
         const QString box = QStringLiteral(
             "<div style=\"position:fixed;top:300px;width:50px;height:50px;z-index:99999;background:#f00;left:10px\"></div>");
-        desktop.Type(QStringLiteral("<img src=\"%1\">").arg(picture.Url()) + word + box);
+        desktop.Type(QStringLiteral("<img src=\"%1\">").arg(picture) + word + box);
         // A window manager keeps the main window, clicked last, over it.
         desktop.Raise(preview);
         const auto shows = [&](QPoint at, QColor colour) { return IsColour(desktop.PixelAt(at, preview), colour, 8); };
-        QVERIFY(desktop.WaitUntil([&] { return shows(kWordStart, kBlue) && shows(kBoxBefore, kRed) && picture.requests > 0; },
+        QVERIFY(desktop.WaitUntil([&] { return shows(kWordStart, kBlue) && shows(kBoxBefore, kRed) && pictures.Requests(QStringLiteral("/p.png")) > 0; },
                                   "typed-on"));
         QVERIFY(!shows(kWordEnd, kBlue));
-        const int loads = picture.requests;
+        const int loads = pictures.Requests(QStringLiteral("/p.png"));
         // left:10px becomes left:100px.
         desktop.Keys(QStringLiteral("ctrl+End"));
         desktop.Keys(QStringLiteral("Left ").repeated(int(qstrlen("px\"></div>"))));
@@ -379,7 +342,7 @@ private slots:
         desktop.Keys(QStringLiteral("Left ").repeated(int(box.size() + 4 * box.count(u' ') + 1 + qstrlen("</p>"))));
         desktop.Type(QStringLiteral("cd"));
         QVERIFY(desktop.WaitUntil([&] { return shows(kWordEnd, kBlue); }, "word-changed"));
-        QCOMPARE(picture.requests, loads);
+        QCOMPARE(pictures.Requests(QStringLiteral("/p.png")), loads);
 
         // Closing its window docks it back as the selected page; without a
         // window manager there is no close box, and Ctrl+W closes it.

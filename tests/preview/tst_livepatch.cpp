@@ -3,6 +3,7 @@
 #include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
+#include "PictureServer.h"
 #include "PreviewBridge.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
@@ -11,7 +12,6 @@
 #include "PublishRules.h"
 #include "TestMain.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -20,8 +20,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
@@ -168,42 +166,6 @@ QWebEngineScript StubScript(const QString& source, quint32 world,
     return script;
 }
 
-// Answers every request on 127.0.0.1 with one small picture that no
-// cache may keep, and counts the requests.
-class PictureServer : public QObject {
-public:
-    PictureServer()
-    {
-        QImage image(40, 30, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QBuffer buffer(&png_);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
-                    socket->setProperty("request", request);
-                    if (!request.contains("\r\n\r\n"))
-                        return;
-                    ++requests;
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: no-store\r\nContent-Length: " +
-                                  QByteArray::number(png_.size()) + "\r\nConnection: close\r\n\r\n" + png_);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString Url() const { return QStringLiteral("http://127.0.0.1:%1/picture.png").arg(server_.serverPort()); }
-    int requests = 0;
-
-private:
-    QTcpServer server_;
-    QByteArray png_;
-};
-
 // Edits as a decorator's hands make them, good and bad: text typed and
 // deleted anywhere (characters the page's encoding lacks among it), tags
 // opened, closed and retyped, attributes added and changed, end tags taken
@@ -330,39 +292,6 @@ private:
     QList<std::pair<qsizetype, QString>> removed_;
 };
 
-// Serves the files of the working folder's files/ from 127.0.0.1, as they
-// are, so that frames of one page there share its origin.
-class FileServer : public QObject {
-public:
-    FileServer()
-    {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
-                    socket->setProperty("request", request);
-                    if (!request.contains("\r\n\r\n"))
-                        return;
-                    QFile file(QStringLiteral("files") + QString::fromLatin1(request.split(' ').value(1)));
-                    const QByteArray body = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\nContent-Length: " +
-                                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QUrl Url(const QString& name) const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(server_.serverPort()).arg(name));
-    }
-
-private:
-    QTcpServer server_;
-};
-
 // The module of each code, serialised, as a fresh load of its cache page
 // gives it: the pages are loaded together, each in a frame of one page, and
 // the module is found where the patched page has it, at `path`.
@@ -370,16 +299,18 @@ QStringList LoadedModules(TShopVersion version, const QVariant& path, const QStr
 {
     if (codes.isEmpty())
         return {};
+    // Served from one origin (the pages' encoding left to their own meta
+    // element), so that the frames' documents can be read.
+    PictureServer server;
     QString frames;
     for (int i = 0; i < codes.size(); ++i) {
-        WriteWholeFile(QStringLiteral("files/loaded-%1.html").arg(i), EncodePage(ComposePage(PageTemplate(version), codes[i])));
-        frames += QStringLiteral("<iframe src=\"loaded-%1.html\"></iframe>").arg(i);
+        frames += QStringLiteral("<iframe src=\"%1\"></iframe>")
+                      .arg(server.Add(QStringLiteral("/loaded-%1.html").arg(i),
+                                      EncodePage(ComposePage(PageTemplate(version), codes[i])), "text/html", false));
     }
-    WriteWholeFile(QStringLiteral("files/loaded.html"), frames.toUtf8());
-    FileServer server;
     TPreviewPage page;
     QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
-    page.load(server.Url(QStringLiteral("loaded.html")));
+    page.load(QUrl(server.Add(QStringLiteral("/loaded.html"), frames.toUtf8(), "text/html", false)));
     if (!WaitFor([&] { return !loaded.isEmpty(); }, kTimeout * 3))
         return {};
     const QString json = QString::fromUtf8(QJsonDocument::fromVariant(path).toJson(QJsonDocument::Compact));
@@ -495,14 +426,17 @@ private slots:
     // it was to the pixel, and the cache page follows the code.
     void patchKeepsWhatDidNotChange()
     {
+        QImage red(40, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
         PictureServer pictures;
+        const QString picture = pictures.Add(QStringLiteral("/picture.png"), red, false);
         PatchRoad road;
         const QString tabs = QStringLiteral(
             "<div class=\"J_TWidget\" id=\"%1\" data-widget-type=\"Tabs\" data-widget-config=\"{'triggerType':'click'}\">"
             "<ul class=\"ks-switchable-nav\"><li>1</li><li>2</li></ul>"
             "<div class=\"ks-switchable-content\"><div>one</div><div>%2</div></div></div>");
         const QString code = QStringLiteral("<p id=\"word\" style=\"height:40px\">%1</p><img id=\"pic\" src=\"%2\">")
-                                 .arg(QStringLiteral("%1"), pictures.Url()) +
+                                 .arg(QStringLiteral("%1"), picture) +
                              tabs.arg(QStringLiteral("kept"), QStringLiteral("two")) +
                              QStringLiteral("<div style=\"height:3000px\"></div>") + tabs.arg(QStringLiteral("changed"), QStringLiteral("%2"));
         // The changed widget shows its tall panel until it starts afresh,
@@ -510,7 +444,7 @@ private slots:
         QVERIFY(road.Open(code.arg(QStringLiteral("word"), QStringLiteral("<p style=\"height:600px\">two</p>"))));
         QTRY_COMPARE_WITH_TIMEOUT(Eval(road.browser.ShownPage(), QStringLiteral("document.getElementById('pic').complete")).toBool(),
                                   true, kTimeout);
-        const int fetched = pictures.requests;
+        const int fetched = pictures.Requests(QStringLiteral("/picture.png"));
         QCOMPARE(fetched, 1);
         // Both widgets on their second panel; the page scrolled down; the
         // picture's element marked; restarts noted.
@@ -533,7 +467,7 @@ private slots:
         QWebEnginePage* page = road.browser.ShownPage();
         QCOMPARE(Eval(page, QStringLiteral("document.getElementById('word').textContent")).toString(), QStringLiteral("ward"));
         QCOMPARE(Eval(page, QStringLiteral("document.getElementById('pic').mark")).toInt(), 1);
-        QCOMPARE(pictures.requests, fetched);
+        QCOMPARE(pictures.Requests(QStringLiteral("/picture.png")), fetched);
         QCOMPARE(Eval(page, QStringLiteral("restarted")).toStringList(), QStringList{QStringLiteral("changed")});
         QVERIFY(Eval(page, panel.arg(QLatin1String("kept")).arg(1)).toBool());
         QVERIFY(Eval(page, panel.arg(QLatin1String("changed")).arg(0)).toBool());
@@ -570,6 +504,51 @@ private slots:
         QVERIFY(WaitFor([&] { return Eval(road.browser.ShownPage(), outlined).toString() == QLatin1String("two true"); }));
         QCOMPARE(Eval(road.browser.ShownPage(), QStringLiteral("ravikLivePatch.module().querySelector('p').outerHTML")).toString(),
                  after.left(after.indexOf(QLatin1String("<p class"))));
+    }
+
+    // A patch's cache page is written in the background: a write asked for
+    // later (a tab switch, the desktop's browser) is never overwritten by it.
+    void cachePageWritesLandInOrder()
+    {
+        TCachePageWriter writer;
+        const quint64 patch = writer.Claim();
+        writer.Write("switched");
+        QVERIFY(!writer.WriteClaimed(patch, "patched"));
+        QFile page(QString::fromLatin1(CachePageName));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QCOMPARE(page.readAll(), QByteArray("switched"));
+    }
+
+    // The preview's context menu finds a picture in the code by its place
+    // among the elements as the code made them: after a patch, the new
+    // code's places, with what our scripts added (the findings panel, a
+    // widget's own triggers) passed over.
+    void hitTestCountsThePatchedElements()
+    {
+        PatchRoad road;
+        const TPageTemplate& page = PageTemplate(road.version);
+        const QString tabs = QStringLiteral("<div class=\"J_TWidget\" data-widget-type=\"Tabs\"><div class=\"ks-switchable-content\">"
+                                            "<div>1</div><div>2</div></div></div>");
+        const QString code = QStringLiteral("<p class=\"tb-x\">a</p>") + tabs +
+                             QStringLiteral("<img src=\"data:,\" style=\"display:block;width:50px;height:50px\">");
+        road.browser.Bridge().SetFindings(PublishReportJson(
+            CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, ShopVersionName(road.version)})));
+        QVERIFY(road.Open(code));
+        QVERIFY(WaitFor([&] { return Eval(road.browser.ShownPage(), QStringLiteral("!!window.ravikFindings")).toBool(); }));
+        const QString inserted = QStringLiteral("<p>b</p><p>c</p>") + code;
+        QCOMPARE(road.Refresh(inserted).Patch, true);
+        // As the code parses, every element in order: the picture's place.
+        const int place = Eval(road.browser.ShownPage(), QStringLiteral(
+            "(function () { var d = new DOMParser().parseFromString(%1, 'text/html');"
+            " return Array.prototype.indexOf.call(d.getElementsByTagName('*'), d.querySelector('img')); })()")
+            .arg(QString::fromUtf8(QJsonDocument(QJsonArray{ComposePage(page, inserted)}).toJson(QJsonDocument::Compact)).mid(1).chopped(1)))
+            .toInt();
+        QVERIFY(place > 0);
+        const QString hit = QStringLiteral("(function () { var r = ravikLivePatch.module().querySelector('img').getBoundingClientRect();"
+                                           " scrollTo(0, scrollY + r.top); r = ravikLivePatch.module().querySelector('img')"
+                                           ".getBoundingClientRect(); var h = ravikHitTest(r.left + 5, r.top + 5);"
+                                           " return h ? h.element : -1; })()");
+        QVERIFY(WaitFor([&] { return Eval(road.browser.ShownPage(), hit).toInt() == place; }));
     }
 
     // Hundreds of random edits of decoration code, each patched into the
