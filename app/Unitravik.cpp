@@ -551,7 +551,7 @@ void Tfrmravik::RefreshFloatingPreview()
     RunHandler([&] {
         const QString code = CodePaneText(*redt1->document());
         StartPublishCheck(code);
-        livePatch_->Refresh(code, ShopVersion());
+        livePatch_->Refresh(code, ShopVersion(), liveRefresh_->LoadAt());
     });
 }
 

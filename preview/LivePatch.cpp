@@ -197,6 +197,8 @@ TLivePatcher::TLivePatcher(TPreviewBrowser& browser, TCachePageWriter& writer,
     thread_.setObjectName(QStringLiteral("live patch"));
     thread_.start();
     answerTimer_.setSingleShot(true);
+    load_.setSingleShot(true);
+    connect(&load_, &QTimer::timeout, this, [this] { reload_(code_, version_); });
     connect(&browser_, &TPreviewBrowser::PageShown, this, [this] {
         shownCode_ = loadingCode_;
         primed_ = false;
@@ -215,15 +217,17 @@ void TLivePatcher::Loading(const QString& code)
     loadingCode_ = code;
 }
 
-void TLivePatcher::Refresh(const QString& code, TShopVersion version)
+void TLivePatcher::Refresh(const QString& code, TShopVersion version, QDeadlineTimer loadAt)
 {
     if (busy_) {
-        queued_ = {code, version};
+        queued_ = TQueued{code, version, loadAt};
         return;
     }
+    load_.stop();
     busy_ = true;
     code_ = code;
     version_ = version;
+    loadAt_ = loadAt;
     TPatchJob job{++serial_, code, version, std::nullopt, writer_.Claim()};
     page_ = browser_.ShownPage();
     if (page_ && !primed_)
@@ -287,6 +291,11 @@ void TLivePatcher::Conclude(const TRefreshFacts& facts)
 
 void TLivePatcher::Reload()
 {
+    if (const qint64 wait = loadAt_.remainingTime(); wait > 0) {
+        load_.start(int(wait));
+        Finish();
+        return;
+    }
     // From the event loop: a navigation started inside the page's answer
     // never commits. A refresh asked for meanwhile waits for the load to
     // be under way.
@@ -304,8 +313,8 @@ void TLivePatcher::Finish()
     busy_ = false;
     answerTimer_.stop();
     if (queued_) {
-        const auto [code, version] = *std::exchange(queued_, std::nullopt);
-        Refresh(code, version);
+        const TQueued next = *std::exchange(queued_, std::nullopt);
+        Refresh(next.Code, next.Version, next.LoadAt);
     }
 }
 

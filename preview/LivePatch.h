@@ -8,6 +8,7 @@
 // is loaded again, as a tab switch loads it. DecideRefresh is the rule.
 #include "PageTemplates.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -113,8 +114,10 @@ public:
     // `code` once the browser shows it.
     void Loading(const QString& code);
     // Brings the page on show to `code`. A refresh asked for while one is
-    // under way follows it, with the latest code.
-    void Refresh(const QString& code, TShopVersion version);
+    // under way follows it, with the latest code. Where the page is to load
+    // anew, the load starts no sooner than `loadAt`; a refresh asked for
+    // meanwhile takes its place.
+    void Refresh(const QString& code, TShopVersion version, QDeadlineTimer loadAt = QDeadlineTimer(0));
     bool Busy() const { return busy_; }
     // How long the page may take to answer before it counts as hung.
     void SetAnswerTimeout(int milliseconds) { answerTimeout_ = milliseconds; }
@@ -152,7 +155,14 @@ private:
     bool busy_ = false;
     QString code_;                    // the refresh under way
     TShopVersion version_ = TShopVersion::Professional;
-    std::optional<std::pair<QString, TShopVersion>> queued_;
+    QDeadlineTimer loadAt_;
+    QTimer load_;                     // a load waiting for its time
+    struct TQueued {
+        QString Code;
+        TShopVersion Version;
+        QDeadlineTimer LoadAt;
+    };
+    std::optional<TQueued> queued_;
     QPointer<TPreviewPage> page_;     // the page asked
     QString loadingCode_;             // the code of the latest load asked for
     QString shownCode_;               // the code the page on show shows

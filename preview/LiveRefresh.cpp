@@ -20,6 +20,7 @@ void TLiveRefresh::SetActive(bool value)
         timer_.stop();
         soon_ = false;
         showAt_ = QDeadlineTimer(0);
+        loadAt_ = QDeadlineTimer(0);
     }
 }
 
@@ -29,6 +30,7 @@ void TLiveRefresh::Changed()
     // back the refresh asked for it.
     if (active_ && !soon_) {
         showAt_ = QDeadlineTimer(pause_, Qt::PreciseTimer);
+        loadAt_ = QDeadlineTimer(loadPause_, Qt::PreciseTimer);
         timer_.start(pause_);
     }
 }
@@ -39,5 +41,6 @@ void TLiveRefresh::Soon()
         return;
     soon_ = true;
     showAt_ = QDeadlineTimer(0);
+    loadAt_ = QDeadlineTimer(0);
     timer_.start(0);
 }

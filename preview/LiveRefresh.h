@@ -31,6 +31,12 @@ public:
     // When the latest refresh's page may show: the pause after the last
     // change over, or at once after a command (expired).
     QDeadlineTimer ShowAt() const { return showAt_; }
+    // When a refresh that must load the page anew may start: a load costs
+    // the window's thread and the machine far more than a patch, and shows
+    // only once loaded anyway, so after typing it waits until the text has
+    // rested as long as refreshes waited when every one loaded; at once
+    // after a command (expired).
+    QDeadlineTimer LoadAt() const { return loadAt_; }
 
     // The text changed: refresh once it has rested (a later change restarts
     // the wait).
@@ -42,10 +48,12 @@ private:
     std::function<void()> refresh_;
     QTimer timer_;
     QDeadlineTimer showAt_{0};
+    QDeadlineTimer loadAt_{0};
     bool active_ = false;
     bool soon_ = false;
     // Where the page is patched in place, the new text shows within a
     // frame or two of the pause: as long as live previews of web pages
     // wait by default.
     const int pause_ = 50;
+    const int loadPause_ = 200;
 };
