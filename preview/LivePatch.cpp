@@ -282,8 +282,9 @@ void TLivePatcher::Conclude(const TRefreshFacts& facts)
             emit Patched(serial);
             Finish();
         } else {
-            // Half patched, perhaps: only a load puts it right.
+            // Half patched, perhaps: only a load puts it right, at once.
             primed_ = false;
+            loadAt_ = QDeadlineTimer(0);
             Reload();
         }
     });

@@ -130,8 +130,8 @@
     // What in a parsed module a patch cannot give as a load would; read by
     // the editor's rule.
     function factsOf(module, selfContained) {
-        var facts = {selfContained: selfContained, scripts: false, handlers: false, noscript: false, template: false, pageWide: false,
-                     frameScript: false, widgets: false, pageHooks: false};
+        var facts = {selfContained: selfContained, scripts: false, handlers: false, noscript: false, template: false,
+                     pageWide: false, frameScript: false, widgets: false, pageHooks: false};
         var all = module.getElementsByTagName('*');
         for (var i = 0; i < all.length; ++i) {
             var e = all[i], name = e.localName, html = e.namespaceURI === HTML;
