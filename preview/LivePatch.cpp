@@ -297,16 +297,8 @@ void TLivePatcher::Reload()
         Finish();
         return;
     }
-    // From the event loop: a navigation started inside the page's answer
-    // never commits. A refresh asked for meanwhile waits for the load to
-    // be under way.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            reload_(code_, version_);
-            Finish();
-        },
-        Qt::QueuedConnection);
+    reload_(code_, version_);
+    Finish();
 }
 
 void TLivePatcher::Finish()
