@@ -3,10 +3,21 @@
 #include <gumbo.h>
 
 #include <QByteArray>
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QIODevice>
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 // The UTF-8 form of one UTF-16 unit at `i` (a pair counts at its first
@@ -160,16 +171,106 @@ std::vector<ByteRange> RawTextBytes(const GumboNode* root)
     }
     return ranges;
 }
-}
 
-QList<TRawText> FindRawText(QStringView page)
+std::vector<ByteRange> Parse(const QByteArray& utf8)
 {
-    const QByteArray utf8 = ToUtf8(page);
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;   // only the tree is wanted
     GumboOutput* output = gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size()));
     std::vector<ByteRange> bytes = RawTextBytes(output->document);
     gumbo_destroy_output(&options, output);
+    return bytes;
+}
+
+bool WriteAll(int fd, const QByteArray& data)
+{
+    for (qsizetype done = 0; done < data.size();) {
+        const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n <= 0 && errno != EINTR)
+            return false;
+        done += std::max<ssize_t>(n, 0);
+    }
+    return true;
+}
+
+// The parser asserts on some mark-up (it aborts the process on
+// <table><svg><select><desc><select><table>), and is quadratic on some: the
+// page, whatever the user typed, is parsed in a child process, stopped when
+// it takes too long, so that neither takes the editor with it. Empty when
+// the parse did not finish.
+std::optional<std::vector<ByteRange>> ParseApart(const QByteArray& utf8)
+{
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+        return std::nullopt;
+    const pid_t child = fork();
+    if (child < 0) {
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        close(pipeFds[0]);
+        // Its assertion's words are for no one.
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0)
+            dup2(quiet, STDERR_FILENO);
+        QByteArray out;
+        QDataStream stream(&out, QIODevice::WriteOnly);
+        for (const ByteRange& r : Parse(utf8))
+            stream << quint64(r.begin) << quint64(r.end) << qint32(r.kind) << r.element;
+        _exit(WriteAll(pipeFds[1], out) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    QByteArray in;
+    // As long as the publish check may take on the same page.
+    QDeadlineTimer deadline(5000 + utf8.size() / 1000);
+    bool ended = false;
+    while (!ended) {
+        pollfd readable{pipeFds[0], POLLIN, 0};
+        const int ready = poll(&readable, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;   // too long
+        char buffer[65536];
+        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ended = true;
+        else
+            in.append(buffer, n);
+    }
+    close(pipeFds[0]);
+    if (!ended)
+        kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!ended || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    std::vector<ByteRange> ranges;
+    QDataStream stream(in);
+    while (!stream.atEnd()) {
+        quint64 begin = 0, end = 0;
+        qint32 kind = 0;
+        QString element;
+        stream >> begin >> end >> kind >> element;
+        if (stream.status() != QDataStream::Ok)
+            return std::nullopt;
+        ranges.push_back({size_t(begin), size_t(end), TRawTextKind(kind), element});
+    }
+    return ranges;
+}
+}
+
+QList<TRawText> FindRawText(QStringView page)
+{
+    const QByteArray utf8 = ToUtf8(page);
+    // A page the parser fails on is taken as having no raw text: its
+    // characters are written as references, as in text.
+    std::vector<ByteRange> bytes = ParseApart(utf8).value_or(std::vector<ByteRange>());
 
     std::sort(bytes.begin(), bytes.end(), [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
     // One walk over the page turns byte offsets into UTF-16 offsets.

@@ -255,6 +255,15 @@ private slots:
                  QByteArray("<p>\r\n<script>s='\\u{1F600}';</script>\r\n<p>&#128512;</p>"));
     }
 
+    // Mark-up the HTML parser gives up on (it aborts its process on this
+    // one) does not take the editor with it: the page is encoded all the
+    // same, its characters as references.
+    void markUpTheParserFailsOnStillEncodes()
+    {
+        const QString broken = QStringLiteral("<table><svg><select><desc><select><table>");
+        QCOMPARE(EncodePage(broken + QString::fromUtf8("\xF0\x9F\x98\x80")), broken.toLatin1() + "&#128512;");
+    }
+
     // Inside a script the escape is the one that means the character where
     // it stands; text nothing decodes keeps a reference, and the user hears
     // of it, as of a tagged template's raw text, which no escape keeps.
