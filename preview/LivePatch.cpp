@@ -7,9 +7,13 @@
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QVariantMap>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 TRefreshDecision DecideRefresh(const TRefreshFacts& facts)
 {
@@ -91,8 +95,9 @@ struct TPatchJob {
 };
 }
 
-// Composes and encodes the cache page, writes the page's question, and
-// writes the cache page once the question is on its way.
+// Composes and encodes the cache page, writes the page's question (the
+// code in the page's encoding, or what changed in it since the question
+// before), and writes the cache page once the question is on its way.
 class TPatchEncoder : public QObject {
     Q_OBJECT
 public:
@@ -105,8 +110,26 @@ public:
         QList<TEncodingLoss> losses;
         const QByteArray bytes = EncodePage(composed, &losses);
         const qsizetype codeBegin = page.Head.size();
-        QJsonObject question{{QStringLiteral("serial"), job.Serial},
-                             {QStringLiteral("code"), QString::fromLatin1(CodeBytes(page, bytes).toBase64())}};
+        const QByteArray code = CodeBytes(page, bytes);
+        QJsonObject question{{QStringLiteral("serial"), job.Serial}};
+        if (job.PrimeWith || sent_.isNull()) {
+            question.insert(QStringLiteral("code"), QString::fromLatin1(code.toBase64()));
+        } else {
+            // What changed since the code the page was sent last: a
+            // keystroke sends a few bytes, not the megabyte around them.
+            const qsizetype most = std::min(sent_.size(), code.size());
+            qsizetype head = 0, tail = 0;
+            while (head < most && sent_[head] == code[head])
+                ++head;
+            while (tail < most - head && sent_[sent_.size() - 1 - tail] == code[code.size() - 1 - tail])
+                ++tail;
+            question.insert(QStringLiteral("against"), sentSerial_);
+            question.insert(QStringLiteral("keep"), QJsonArray{double(head), double(tail)});
+            question.insert(QStringLiteral("middle"),
+                            QString::fromLatin1(code.mid(head, code.size() - head - tail).toBase64()));
+        }
+        sent_ = code;
+        sentSerial_ = job.Serial;
         if (job.PrimeWith) {
             // Head and tail hold no character their encoding lacks: encoded
             // alone they are the bytes they are in any page.
@@ -146,6 +169,8 @@ private:
     }
 
     TCachePageWriter& writer_;
+    QByteArray sent_;   // the code's bytes in the question before
+    int sentSerial_ = 0;
 };
 
 // ---- the patcher ------------------------------------------------------------
@@ -196,6 +221,9 @@ TLivePatcher::TLivePatcher(TPreviewBrowser& browser, TCachePageWriter& writer,
     connect(encoder_, &TPatchEncoder::Written, this, &TLivePatcher::Written);
     thread_.setObjectName(QStringLiteral("live patch"));
     thread_.start();
+    // Keys typed meanwhile come first: on two cores the page's renderer and
+    // this thread would otherwise take turns with the window's thread.
+    QMetaObject::invokeMethod(encoder_, [] { setpriority(PRIO_PROCESS, gettid(), 10); }, Qt::QueuedConnection);
     answerTimer_.setSingleShot(true);
     load_.setSingleShot(true);
     connect(&load_, &QTimer::timeout, this, [this] { reload_(code_, version_); });

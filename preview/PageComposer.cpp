@@ -291,13 +291,12 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
 
 quint64 TCachePageWriter::Claim()
 {
-    const QMutexLocker lock(&mutex_);
     return ++latest_;
 }
 
 bool TCachePageWriter::WriteClaimed(quint64 claim, const QByteArray& bytes)
 {
-    const QMutexLocker lock(&mutex_);
+    const QMutexLocker lock(&writing_);
     if (claim != latest_)
         return false;
     WriteWholeFile(QString::fromLatin1(CachePageName), bytes);
@@ -306,8 +305,10 @@ bool TCachePageWriter::WriteClaimed(quint64 claim, const QByteArray& bytes)
 
 void TCachePageWriter::Write(const QByteArray& bytes)
 {
-    const QMutexLocker lock(&mutex_);
+    // Claimed first: a write that has not begun yet is dropped; one under
+    // way ends before this one begins.
     ++latest_;
+    const QMutexLocker lock(&writing_);
     WriteWholeFile(QString::fromLatin1(CachePageName), bytes);
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
+
+#include <atomic>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -70,7 +72,7 @@ void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 // began is dropped.
 class TCachePageWriter {
 public:
-    // Reserves a write's place in the order, for WriteClaimed.
+    // Reserves a write's place in the order, for WriteClaimed; never waits.
     quint64 Claim();
     // Writes `bytes` unless a write asked for after `claim` came first;
     // true when it wrote. Throws as WriteWholeFile does.
@@ -79,8 +81,8 @@ public:
     void Write(const QByteArray& bytes);
 
 private:
-    QMutex mutex_;
-    quint64 latest_ = 0;
+    QMutex writing_;   // held through a write
+    std::atomic<quint64> latest_{0};
 };
 
 // The cache page's absolute path under the current working directory.

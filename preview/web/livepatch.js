@@ -14,13 +14,14 @@
 //
 // Two steps, the editor deciding in between (it alone decides whether a
 // patch can stand for a load):
-//   prepare({serial, code, prime}) parses and answers what the editor's
-//     rule needs to know: whether the code leaves the page around the
-//     module as it is, and what in the module a patch cannot give as a load
-//     would (scripts, the stored page's own scripts' targets, ...), and
-//     the same of the code on show;
-//     `prime` brings the stored page and the code the page was loaded with,
-//     once per page;
+//   prepare({serial, code | against, keep, middle, prime}) parses the code
+//     (sent whole, or as what changed since the request `against`) and
+//     answers what the editor's rule needs to know: whether the code
+//     leaves the page around the module as it is, and what in the module a
+//     patch cannot give as a load would (scripts, the stored page's own
+//     scripts' targets, ...), and the same of the code on show; `prime`
+//     brings the stored page and the code the page was loaded with, once
+//     per page;
 //   commit(serial) morphs the module to the prepared parse, restarts the
 //     widgets whose element, configuration or content changed, renews the
 //     publish findings, keeps the scroll position, and reports through the
@@ -46,11 +47,36 @@
         this.reason = reason;
     }
 
-    function decode(base64) {
+    function bytesOf(base64) {
         var binary = atob(base64);
         var bytes = new Uint8Array(binary.length);
         for (var i = 0; i < binary.length; ++i)
             bytes[i] = binary.charCodeAt(i);
+        return bytes;
+    }
+
+    function decode(base64) {
+        return new TextDecoder('gbk').decode(bytesOf(base64));
+    }
+
+    // The new code's text from a request: its bytes whole, or the bytes of
+    // the request before with the middle that changed; null when the page
+    // did not get that one.
+    function codeOf(request) {
+        var bytes;
+        if (request.code !== undefined) {
+            bytes = bytesOf(request.code);
+        } else {
+            if (!state.sent || state.sentSerial !== request.against)
+                return null;
+            var old = state.sent, head = request.keep[0], tail = request.keep[1], middle = bytesOf(request.middle);
+            bytes = new Uint8Array(head + middle.length + tail);
+            bytes.set(old.subarray(0, head), 0);
+            bytes.set(middle, head);
+            bytes.set(old.subarray(old.length - tail), head + middle.length);
+        }
+        state.sent = bytes;
+        state.sentSerial = request.serial;
         return new TextDecoder('gbk').decode(bytes);
     }
 
@@ -215,9 +241,10 @@
         try {
             if (request.prime)
                 prime(request.prime);
-            if (!state)
+            var code = state && codeOf(request);
+            if (code === null || !state)
                 return {known: false};
-            var doc = parse(state.head + decode(request.code) + state.tail);
+            var doc = parse(state.head + code + state.tail);
             var module = follow(doc, state.path);
             prepared = {serial: request.serial, module: module};
             var restart = window.ravikWidgets && typeof window.ravikWidgets.restart === 'function';
