@@ -27,7 +27,6 @@
 #include "WidgetConfigReader.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
@@ -135,11 +134,8 @@ int main(int argc, char** argv)
         // Every widget of the fragments, each with its options: a page far
         // richer in widgets than any shop's.
         QString fragments;
-        for (QDirIterator it(QStringLiteral(RAVIK_SOURCE_DIR "/tests/fragments"), {QStringLiteral("*.html")}); it.hasNext();) {
-            QFile file(it.next());
-            if (file.open(QIODevice::ReadOnly))
-                fragments += QString::fromUtf8(file.readAll());
-        }
+        for (const QString& name : StoredFragmentNames())
+            fragments += StoredFragment(name);
         QString code;
         while (!fragments.isEmpty() && code.toUtf8().size() + fragments.toUtf8().size() <= Fragment1M)
             code += fragments;

@@ -3,61 +3,27 @@
 // loopback address, with the dialogs scripted, driven by the mouse through
 // its window.
 #include "FakeDialogs.h"
-#include "LoopbackOnly.h"
+#include "PageEval.h"
 #include "PageScripts.h"
 #include "PreviewBrowser.h"
+#include "PreviewWorkingDir.h"
 #include "TestMain.h"
 #include "Unitravik.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QWindow>
 
 namespace window_test {
 constexpr int kTimeout = 30000;
 
-inline QVariant RunScript(QWebEnginePage* page, const QString& script, quint32 world = QWebEngineScript::MainWorld)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, world, [&](const QVariant& v) {
-        result = v;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
-        return QStringLiteral("<no answer>");
-    return result;
-}
-
 struct Road {
-    QTemporaryDir dir;
-    QString oldDir = QDir::currentPath();
-    LoopbackOnly interceptor;
+    PreviewWorkingDir dir;
     FakeDialogs dialogs;
     Tfrmravik w;
 
-    Road()
-    {
-        QDir(dir.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir.path());
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
-    }
-    ~Road()
-    {
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
-        QDir::setCurrent(oldDir);
-    }
-    QByteArray CachePage() const
-    {
-        QFile f(dir.filePath(QStringLiteral("files/cache.html")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray CachePage() const { return dir.CachePage(); }
     QPoint At(const QWidget* widget, const QPoint& p) const { return widget->mapTo(&w, p); }
     void Click(const QWidget* widget, const QPoint& p, Qt::MouseButton button = Qt::LeftButton)
     {
@@ -87,11 +53,10 @@ struct Road {
     // the user would: scrolled into view, the pointer moved there first.
     bool ClickFinding(int index)
     {
-        const QVariantList centre = RunScript(w.wb1->Page(), QStringLiteral(
+        const QVariantList centre = Eval(w.wb1->Page(), QStringLiteral(
             "(function () { var e = ravikFindings.panel.querySelectorAll('li')[%1]; e.scrollIntoView();"
             " var b = e.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()")
-                                                  .arg(index),
-                                              PageScriptWorld).toList();
+                                                  .arg(index)).toList();
         if (centre.size() != 2)
             return false;
         QWidget* view = w.wb1->View()->focusProxy();

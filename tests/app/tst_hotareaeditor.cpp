@@ -71,9 +71,8 @@ class TestHotAreaEditor : public QObject {
         return QTest::qWaitFor(
             [&] {
                 return !shown.isEmpty() &&
-                       RunScript(r.w.wb1->Page(), QStringLiteral("document.images.length > 0 && Array.prototype.every.call("
-                                                                 "document.images, function (i) { return i.complete; })"),
-                                 PageScriptWorld)
+                       Eval(r.w.wb1->Page(), QStringLiteral("document.images.length > 0 && Array.prototype.every.call("
+                                                            "document.images, function (i) { return i.complete; })"))
                            .toBool();
             },
             kTimeout);
@@ -89,9 +88,9 @@ class TestHotAreaEditor : public QObject {
                 drive(static_cast<THotAreaDialog&>(dialog));
             driven = true;
         };
-        const QVariantList at = RunScript(r.w.wb1->Page(), QStringLiteral(
+        const QVariantList at = Eval(r.w.wb1->Page(), QStringLiteral(
             "(function () { var e = document.querySelector('img[src$=\"sign.png\"]'); e.scrollIntoView();"
-            " var b = e.getBoundingClientRect(); return [b.left + 20, b.top + 20]; })()"), PageScriptWorld).toList();
+            " var b = e.getBoundingClientRect(); return [b.left + 20, b.top + 20]; })()")).toList();
         if (at.size() != 2)
             return false;
         QWidget* view = r.w.wb1->View()->focusProxy();
@@ -201,7 +200,7 @@ private slots:
                                 .arg(sign_);
         QCOMPARE(CodePaneText(*r.w.redt1->document()), before + map + after);
         // The preview shows the change; one undo takes it back whole.
-        QTRY_COMPARE_WITH_TIMEOUT(RunScript(r.w.wb1->Page(), QStringLiteral("document.querySelectorAll('map area').length")).toInt(),
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(r.w.wb1->Page(), QStringLiteral("document.querySelectorAll('map area').length"), QWebEngineScript::MainWorld).toInt(),
                                   2, kTimeout);
         QCOMPARE(UserSettings().value(QStringLiteral("hotAreas/output")).toString(), QStringLiteral("map"));
         r.w.redt1->undo();

@@ -7,44 +7,19 @@
 #include "TestMain.h"
 #include "Unitravik.h"
 #include "UserSettings.h"
+#include "WorkingDir.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QWebEngineView>
 
 namespace {
-// Runs a test in a working directory of its own, with or without "files".
-class WorkingDir {
-public:
-    explicit WorkingDir(bool withFiles) : old_(QDir::currentPath())
-    {
-        if (withFiles)
-            QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
-    }
-    ~WorkingDir() { QDir::setCurrent(old_); }
-    QString Path() const { return dir_.path(); }
-    bool HasCachePage() const { return QFile::exists(dir_.filePath(QStringLiteral("files/cache.html"))); }
-    QByteArray CachePage() const
-    {
-        QFile f(dir_.filePath(QStringLiteral("files/cache.html")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void MakeFiles() { QDir(dir_.path()).mkdir(QStringLiteral("files")); }
-
-private:
-    QTemporaryDir dir_;
-    QString old_;
-};
-
 class FakeShell : public TShell {
 public:
     FakeShell() { TShell::SetInstance(this); }

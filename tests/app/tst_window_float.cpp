@@ -106,10 +106,10 @@ private slots:
 
         // The window it floats in still keeps the place the user scrolled to.
         QTRY_VERIFY_WITH_TIMEOUT(
-            RunScript(w.wb1->Page(), QStringLiteral("document.body.innerHTML.indexOf('<p>live</p>') >= 0")).toBool(),
+            Eval(w.wb1->Page(), QStringLiteral("document.body.innerHTML.indexOf('<p>live</p>') >= 0"), QWebEngineScript::MainWorld).toBool(),
             kTimeout);
         QSignalSpy pages(w.wb1, &TPreviewBrowser::PageShown);
-        const int place = RunScript(w.wb1->Page(), QStringLiteral("scrollBy(0, 333); scrollY")).toInt();
+        const int place = Eval(w.wb1->Page(), QStringLiteral("scrollBy(0, 333); scrollY"), QWebEngineScript::MainWorld).toInt();
         QVERIFY(place >= 333);
         QTRY_COMPARE_WITH_TIMEOUT(w.wb1->Page()->scrollPosition().y(), double(place), kTimeout);
         // Typed on, the page is patched in place once, when the pause after
@@ -124,8 +124,8 @@ private slots:
         QTest::qWait(w.LiveRefresh().Pause() * 2);
         QCOMPARE(patched.size(), 1);
         QVERIFY(pages.isEmpty());
-        QVERIFY(RunScript(w.wb1->Page(), QStringLiteral("document.body.innerHTML.indexOf('<p>live</p><p>on</p>') >= 0")).toBool());
-        QCOMPARE(RunScript(w.wb1->Page(), QStringLiteral("scrollY")).toInt(), place);
+        QVERIFY(Eval(w.wb1->Page(), QStringLiteral("document.body.innerHTML.indexOf('<p>live</p><p>on</p>') >= 0"), QWebEngineScript::MainWorld).toBool());
+        QCOMPARE(Eval(w.wb1->Page(), QStringLiteral("scrollY"), QWebEngineScript::MainWorld).toInt(), place);
         QTRY_COMPARE(r.CachePage(), r.Composed());
 
         // Closing the window docks it back as the page it was, selected.
@@ -230,8 +230,8 @@ private slots:
         QTest::keyClick(w.redt1, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(QTest::qWaitFor([&] {
             return !shown.isEmpty() &&
-                   RunScript(w.wb1->Page(), QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li')"
-                                                           ".length : 0"), PageScriptWorld).toInt() == 1;
+                   Eval(w.wb1->Page(), QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li')"
+                                                           ".length : 0")).toInt() == 1;
         }, kTimeout));
 
         w.frmPreview->activateWindow();
@@ -250,7 +250,7 @@ private slots:
         Tfrmravik& w = r.w;
         r.DoubleClickPreviewTab();
         QVERIFY(r.Floating());
-        QDir dir(r.dir.path());
+        QDir dir(r.dir.Path());
         const auto typeAndRest = [&](const QString& text) {
             QTest::keyClicks(w.redt1, text);
             QTest::qWait(w.LiveRefresh().Pause() + 200);

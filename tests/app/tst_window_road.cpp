@@ -53,8 +53,8 @@ private slots:
         QVERIFY(w.wb1->isVisible());
         QTRY_VERIFY(w.wb1->View());   // once the button is up and no double click can follow
         QTRY_COMPARE_WITH_TIMEOUT(
-            RunScript(w.wb1->Page(), QStringLiteral("(function(){var e=document.getElementById('ravik');"
-                                                    "return e ? e.textContent : '';})()"))
+            Eval(w.wb1->Page(), QStringLiteral("(function(){var e=document.getElementById('ravik');"
+                                                    "return e ? e.textContent : '';})()"), QWebEngineScript::MainWorld)
                 .toString(),
             QStringLiteral("helloworld"), kTimeout);
 
@@ -98,13 +98,13 @@ private slots:
         QVERIFY(!replaced.contains(QLatin1String("world")));
 
         // Save as rich text from the pane's context menu.
-        r.dialogs.saveAnswer = r.dir.filePath(QStringLiteral("decoration"));
+        r.dialogs.saveAnswer = r.dir.FilePath(QStringLiteral("decoration"));
         r.Click(w.redt1->viewport(), QPoint(60, 30), Qt::RightButton);
         QTRY_VERIFY(w.pm1->isVisible());
         QTest::mouseClick(w.pm1, Qt::LeftButton, {}, w.pm1->actionGeometry(w.N4).center());
         QTRY_VERIFY(!w.pm1->isVisible());
         QCOMPARE(r.dialogs.saveRequests.size(), 1);
-        QFile saved(r.dir.filePath(QStringLiteral("decoration.txt")));
+        QFile saved(r.dir.FilePath(QStringLiteral("decoration.txt")));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray rtf = saved.readAll();
         QVERIFY(rtf.startsWith("{\\rtf1"));
@@ -148,17 +148,17 @@ private slots:
         Road r;
         Tfrmravik& w = r.w;
         QVERIFY(r.TypeCode(QStringLiteral("<div style=\"height:3000px\">x</div>")));
-        const auto scrollY = [&] { return RunScript(w.wb1->Page(), QStringLiteral("scrollY")).toInt(); };
+        const auto scrollY = [&] { return Eval(w.wb1->Page(), QStringLiteral("scrollY"), QWebEngineScript::MainWorld).toInt(); };
 
         QSignalSpy shown(w.wb1, &TPreviewBrowser::PageShown);
         r.ClickTab(1);
         QVERIFY(shown.wait(kTimeout));
-        const int moduleTop = RunScript(w.wb1->Page(), QStringLiteral(
-            "Math.round(document.querySelector('.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top + scrollY)")).toInt();
+        const int moduleTop = Eval(w.wb1->Page(), QStringLiteral(
+            "Math.round(document.querySelector('.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top + scrollY)"), QWebEngineScript::MainWorld).toInt();
         QVERIFY(moduleTop > 100);
         QCOMPARE(scrollY(), moduleTop);
 
-        RunScript(w.wb1->Page(), QStringLiteral("scrollBy(0, 333)"));
+        Eval(w.wb1->Page(), QStringLiteral("scrollBy(0, 333)"), QWebEngineScript::MainWorld);
         QTRY_COMPARE_WITH_TIMEOUT(w.wb1->Page()->scrollPosition().y(), moduleTop + 333.0, kTimeout);
         r.ClickTab(0);
         shown.clear();
@@ -189,15 +189,13 @@ private slots:
         QVERIFY(shown.wait(kTimeout));
         QWebEnginePage* page = w.wb1->Page();
         QTRY_COMPARE_WITH_TIMEOUT(
-            RunScript(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0"),
-                      PageScriptWorld).toInt(),
+            Eval(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0")).toInt(),
             2, kTimeout);
         const TPageTemplate& professional = PageTemplate(TShopVersion::Professional);
         QCOMPARE(r.CachePage(), EncodePage(professional.Head + code + professional.Tail));
         // A character the cache page cannot hold where it stands is named
         // in the panel, with its place in the code.
-        QVERIFY(RunScript(page, QStringLiteral("ravikFindings.panel.querySelector('.note').getAttribute('data-text')"),
-                          PageScriptWorld).toString().startsWith(QStringLiteral("第 81 行第 72 列：<xmp>")));
+        QVERIFY(Eval(page, QStringLiteral("ravikFindings.panel.querySelector('.note').getAttribute('data-text')")).toString().startsWith(QStringLiteral("第 81 行第 72 列：<xmp>")));
 
         QVERIFY(r.ClickFinding(1));
 
@@ -215,12 +213,11 @@ private slots:
         QVERIFY(shown.wait(kTimeout));
         page = w.wb1->Page();
         QTRY_COMPARE_WITH_TIMEOUT(
-            RunScript(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0"),
-                      PageScriptWorld).toInt(),
+            Eval(page, QStringLiteral("window.ravikFindings ? ravikFindings.panel.querySelectorAll('li').length : 0")).toInt(),
             2, kTimeout);
         ReplaceAllInCodePane(*w.redt1, QStringLiteral("第 1 行"), QStringLiteral("1"));
         QCOMPARE(r.dialogs.messages.size(), 1);
-        RunScript(page, QStringLiteral("ravikFindings.panel.querySelectorAll('li')[1].click()"), PageScriptWorld);
+        Eval(page, QStringLiteral("ravikFindings.panel.querySelectorAll('li')[1].click()"));
         QTRY_COMPARE_WITH_TIMEOUT(w.vmpgcntrl1->ActivePage(), w.vmtbshtTabSheet1, kTimeout);
         QVERIFY(!w.redt1->textCursor().hasSelection());
     }

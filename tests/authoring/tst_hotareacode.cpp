@@ -1,8 +1,7 @@
+#include "Fragments.h"
 #include "HotAreaCode.h"
 #include "PublishCheck.h"
 #include "TestMain.h"
-
-#include <QFile>
 
 namespace {
 // A storefront page cut where the module's code goes. Its elements number
@@ -129,9 +128,9 @@ private slots:
     // every other byte staying.
     void editsARealShopSignsMap()
     {
-        QFile file(qEnvironmentVariable("RAVIK_SOURCE_DIR") + QStringLiteral("/tests/fragments/shop-sign-map.html"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString code = QString::fromUtf8(file.readAll()).replace(QLatin1String("\n"), QLatin1String("\r\n"));
+        const QString code =
+            StoredFragment(QStringLiteral("shop-sign-map.html")).replace(QLatin1String("\n"), QLatin1String("\r\n"));
+        QVERIFY(!code.isEmpty());
         TPictureHit hit = Img(7, QStringLiteral("https://img.example.com/imgextra/ss/sign-1920.png"));
         hit.Size = QSize(1920, 150);
         const THotAreaCode found(kHead, code, kTail, hit);

@@ -1,5 +1,8 @@
 #include "Fragments.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <array>
 #include <map>
 #include <random>
@@ -134,4 +137,25 @@ const QString& Fragment(qsizetype utf8Bytes)
     if (it == made.end())
         it = made.emplace(utf8Bytes, MakeFragment(utf8Bytes)).first;
     return it->second;
+}
+
+namespace {
+// The source tree the test programs are told of (ctest tells them), or the
+// one this was built from.
+QDir StoredFragmentsDir()
+{
+    const QString source = qEnvironmentVariable("RAVIK_SOURCE_DIR");
+    return QDir(source.isEmpty() ? QStringLiteral(RAVIK_FRAGMENTS_DIR) : source + QStringLiteral("/tests/fragments"));
+}
+}
+
+QString StoredFragment(const QString& name)
+{
+    QFile file(StoredFragmentsDir().filePath(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QStringList StoredFragmentNames()
+{
+    return StoredFragmentsDir().entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
 }

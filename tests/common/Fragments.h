@@ -7,6 +7,7 @@
 // size and seed always give the same text, and a smaller fragment is the
 // start of a larger one made from the same seed.
 #include <QString>
+#include <QStringList>
 
 inline constexpr qsizetype Fragment100K = 100 * 1024;
 inline constexpr qsizetype Fragment1M = 1024 * 1024;
@@ -23,3 +24,11 @@ QString MakeFragment(qsizetype utf8Bytes, quint32 seed = FragmentSeed);
 // The benchmarks' fragment of a size, made once and kept for the rest of
 // the run.
 const QString& Fragment(qsizetype utf8Bytes);
+
+// The decoration code kept in tests/fragments/, written after real shops'
+// code: the text of `name` ("countdown.html") as stored, lines ending in
+// LF; empty where there is no such file.
+QString StoredFragment(const QString& name);
+
+// The names of the files in tests/fragments/, in order.
+QStringList StoredFragmentNames();

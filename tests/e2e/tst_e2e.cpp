@@ -476,13 +476,13 @@ private slots:
     {
         if (UnderWindowManager())
             QSKIP("the page draws the same under a window manager");
-        QFile file(QFINDTESTDATA("../../tests/fragments/fullscreen-carousel.html"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString fragment = StoredFragment(QStringLiteral("fullscreen-carousel.html"));
+        QVERIFY(!fragment.isEmpty());
         Desktop desktop(false);
         QVERIFY2(desktop.Error().isEmpty(), qPrintable(desktop.Error()));
         QVERIFY(desktop.Start(Program(), kTitle));
         QVERIFY(desktop.WaitUntil([&] { return CodePageShown(desktop); }, "painted"));
-        desktop.SetClipboard(QString::fromUtf8(file.readAll()));
+        desktop.SetClipboard(fragment);
         desktop.Click(kCodePane);
         desktop.Keys(QStringLiteral("ctrl+v"));
         desktop.Click(kPreviewTab);

@@ -2,13 +2,13 @@
 #include "PageComposer.h"
 #include "PageTemplates.h"
 #include "TestMain.h"
+#include "WorkingDir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 
 #include <cerrno>
 #include <csignal>
@@ -67,32 +67,11 @@ private:
 
 QStringList Lines(const QString& text) { return text.split(QStringLiteral("\r\n")); }
 
-// A working directory of its own for a test that writes the cache page.
-class WorkingDir {
-public:
-    explicit WorkingDir(bool withFiles) : old_(QDir::currentPath())
-    {
-        if (withFiles)
-            QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
-    }
-    ~WorkingDir() { QDir::setCurrent(old_); }
-    QByteArray CachePage() const
-    {
-        QFile f(dir_.filePath(QStringLiteral("files/cache.html")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QString Path() const { return dir_.path(); }
-    // Sets a folder's permission bits (octal, as chmod takes them).
-    static bool Chmod(const QString& path, int mode)
-    {
-        return ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)) == 0;
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString old_;
-};
+// Sets a folder's permission bits (octal, as chmod takes them).
+bool Chmod(const QString& path, int mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)) == 0;
+}
 }
 
 class TestComposition : public QObject {
@@ -353,7 +332,7 @@ private slots:
         // In a folder that cannot take the replacement, the link is refused.
         QVERIFY(QFile::remove(cache));
         QVERIFY(QFile::link(QStringLiteral("../elsewhere.html"), cache));
-        QVERIFY(WorkingDir::Chmod(dir.Path(), 0755) && WorkingDir::Chmod(dir.Path() + QStringLiteral("/files"), 0555));
+        QVERIFY(Chmod(dir.Path(), 0755) && Chmod(dir.Path() + QStringLiteral("/files"), 0555));
         QString message;
         {
             OrdinaryUser user;
@@ -364,7 +343,7 @@ private slots:
                 message = e.Message();
             }
         }
-        QVERIFY(WorkingDir::Chmod(dir.Path() + QStringLiteral("/files"), 0755));
+        QVERIFY(Chmod(dir.Path() + QStringLiteral("/files"), 0755));
         QCOMPARE(message, QStringLiteral("Cannot create file \"files/cache.html\". It is a symbolic link that cannot "
                                          "be replaced: ") + QString::fromLocal8Bit(strerror(EACCES)));
         QVERIFY(elsewhere.open(QIODevice::ReadOnly));
@@ -380,8 +359,8 @@ private slots:
         QFile old(files + QStringLiteral("/cache.html"));
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("a much longer earlier page than the new one") > 0);
         old.close();
-        QVERIFY(WorkingDir::Chmod(old.fileName(), 0666));
-        QVERIFY(WorkingDir::Chmod(dir.Path(), 0755) && WorkingDir::Chmod(files, 0555));
+        QVERIFY(Chmod(old.fileName(), 0666));
+        QVERIFY(Chmod(dir.Path(), 0755) && Chmod(files, 0555));
         QString message;
         {
             OrdinaryUser user;
@@ -392,7 +371,7 @@ private slots:
                 message = e.Message();
             }
         }
-        QVERIFY(WorkingDir::Chmod(files, 0755));
+        QVERIFY(Chmod(files, 0755));
         QCOMPARE(message, QString());
         QCOMPARE(dir.CachePage(), EncodePage(ComposePage(PageTemplate(TShopVersion::Basic), QString())));
     }

@@ -1,37 +1,23 @@
-#include "LoopbackOnly.h"
 #include "PageComposer.h"
+#include "PageEval.h"
 #include "PageScripts.h"
 #include "PreviewBridge.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
+#include "PreviewWorkingDir.h"
 #include "PublishCheck.h"
 #include "PublishReportJson.h"
 #include "TestMain.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
+
+#include <optional>
 
 namespace {
 constexpr int kTimeout = 20000;
-
-// Runs `script` in the world of the preview's own scripts.
-QVariant EvalOurs(TPreviewBrowser& browser, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    browser.Page()->runJavaScript(script, PageScriptWorld, [&](const QVariant& v) {
-        result = v;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
-        return QStringLiteral("<no answer>");
-    return result;
-}
 
 // The data-k of the start tag that holds code position `at`.
 QString MarkAt(const QString& code, qsizetype at)
@@ -45,9 +31,7 @@ QString MarkAt(const QString& code, qsizetype at)
 
 class TestFindingsPanel : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString oldDir_;
-    LoopbackOnly interceptor_;
+    std::optional<PreviewWorkingDir> dir_;
 
     // Navigates to the cache page around `code` and waits until the page
     // is on show and loaded.
@@ -74,9 +58,9 @@ class TestFindingsPanel : public QObject {
             return {};
         // Channel calls are answered in order: once this one is, so is the
         // one our script made when the document was parsed.
-        EvalOurs(browser, QStringLiteral("ravikBridge.then(function (o) { o.Findings(function () {"
+        Eval(browser, QStringLiteral("ravikBridge.then(function (o) { o.Findings(function () {"
                                          " window.settled = true; }); }); 0"));
-        if (!QTest::qWaitFor([&] { return EvalOurs(browser, QStringLiteral("window.settled === true")).toBool(); }, kTimeout))
+        if (!QTest::qWaitFor([&] { return Eval(browser, QStringLiteral("window.settled === true")).toBool(); }, kTimeout))
             return {};
         return report;
     }
@@ -85,7 +69,7 @@ class TestFindingsPanel : public QObject {
     // the user does, with the mouse.
     bool ClickInPanel(TPreviewBrowser& browser, const QString& selector)
     {
-        const QVariantList rect = EvalOurs(browser, QStringLiteral(
+        const QVariantList rect = Eval(browser, QStringLiteral(
             "(function () { var e = ravikFindings.panel.querySelector('%1'); e.scrollIntoView();"
             " var r = e.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()")
                                                       .arg(selector)).toList();
@@ -99,19 +83,8 @@ class TestFindingsPanel : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        oldDir_ = QDir::currentPath();
-        QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor_);
-    }
-
-    void cleanupTestCase()
-    {
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
-        QDir::setCurrent(oldDir_);
-    }
+    void initTestCase() { dir_.emplace(); }
+    void cleanupTestCase() { dir_.reset(); }
 
     // Every finding that has an element in the page outlines exactly that
     // element, through what moves elements about while the page is parsed
@@ -135,7 +108,7 @@ private slots:
             QCOMPARE(report.Findings.size(), 10);
             // Each target with its place after the region: the check's count,
             // plus the element the page's script added and the panel itself.
-            const QVariantList shown = EvalOurs(browser, QStringLiteral(
+            const QVariantList shown = Eval(browser, QStringLiteral(
                 "(function () { var all = document.getElementsByTagName('*'), index = Array.prototype.indexOf;"
                 " var base = index.call(all, ravikFindings.host.parentNode);"
                 " return ravikFindings.targets.map(function (e) { return e ? [e.getAttribute('data-k'), e.style.outline,"
@@ -156,11 +129,11 @@ private slots:
                 QVERIFY(target[2].toString().contains(f.Message));
             }
             // The panel sits at the top of the module's region.
-            QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.host.parentNode.matches('.J_TModule, .skin-box-bd') &&"
+            QCOMPARE(Eval(browser, QStringLiteral("ravikFindings.host.parentNode.matches('.J_TModule, .skin-box-bd') &&"
                                                       " ravikFindings.host.parentNode.firstChild === ravikFindings.host"))
                          .toBool(),
                      true);
-            QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(), 10);
+            QCOMPARE(Eval(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(), 10);
         }
     }
 
@@ -170,9 +143,9 @@ private slots:
         const QString code = QStringLiteral("<div class=\"J_TWidget\" style=\"width:950px\"><a href=\"https://example.com/\">"
                                             "<img src=\"data:,\"></a></div>");
         QVERIFY(Preview(browser, TShopVersion::Professional, code).Findings.isEmpty());
-        QCOMPARE(EvalOurs(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
+        QCOMPARE(Eval(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
         // Not a node more, not a style changed: the region holds the code alone.
-        QCOMPARE(EvalOurs(browser, QStringLiteral("document.querySelector('[data-componentid=\"5003\"]').innerHTML.trim()")).toString(),
+        QCOMPARE(Eval(browser, QStringLiteral("document.querySelector('[data-componentid=\"5003\"]').innerHTML.trim()")).toString(),
                  code);
     }
 
@@ -192,15 +165,13 @@ private slots:
             " return e.getAttribute('data-text'); }).join('|'); }"
             " return [text('.title'), text('.note'), p.querySelectorAll('li').length,"
             " host.parentNode === document.body, host.parentNode.firstChild === host]; })()");
-        QCOMPARE(EvalOurs(browser, panel).toList(), (QVariantList{QStringLiteral("发布检查没有完成"), why, 0, false, true}));
-        bool found = true;
-        browser.Page()->runJavaScript(QStringLiteral("window.find('发布检查') || window.find('没有完成')"),
-                                      [&](const QVariant& v) { found = v.toBool(); });
-        QTRY_VERIFY_WITH_TIMEOUT(!found, kTimeout);
+        QCOMPARE(Eval(browser, panel).toList(), (QVariantList{QStringLiteral("发布检查没有完成"), why, 0, false, true}));
+        QVERIFY(!Eval(browser, QStringLiteral("window.find('发布检查') || window.find('没有完成')"),
+                      QWebEngineScript::MainWorld).toBool());
 
         const QString gone = QStringLiteral("<script>document.body.textContent = '';</script><a href=\"javascript:x()\">buy</a>");
         QCOMPARE(Preview(browser, TShopVersion::Professional, gone).Findings.size(), 2);
-        const QVariantList shown = EvalOurs(browser, panel).toList();
+        const QVariantList shown = Eval(browser, panel).toList();
         QCOMPARE(shown.value(0).toString(), QStringLiteral("发布检查没有完成"));
         QVERIFY2(shown.value(1).toString().contains(QStringLiteral("找不到")), qPrintable(shown.value(1).toString()));
         QCOMPARE(shown.mid(2), (QVariantList{2, true, true}));
@@ -211,7 +182,7 @@ private slots:
     {
         TPreviewBrowser browser;
         Preview(browser, TShopVersion::Basic, QStringLiteral("<p id=\"x\">a</p>").repeated(400));
-        QCOMPARE(EvalOurs(browser, QStringLiteral("[ravikFindings.panel.querySelectorAll('li').length,"
+        QCOMPARE(Eval(browser, QStringLiteral("[ravikFindings.panel.querySelectorAll('li').length,"
                                                   " ravikFindings.panel.querySelector('.more').getAttribute('data-text')]"))
                      .toList(),
                  (QVariantList{300, QStringLiteral("另有 100 处未列出")}));
@@ -233,9 +204,9 @@ private slots:
         const TPublishReport report = CheckPublish(BuiltInPublishRules(), {page.Head, code, page.Tail, QStringLiteral("tmall")});
         browser.Bridge().ClearFindings();
         QVERIFY(Show(browser, TShopVersion::Tmall, code));
-        QCOMPARE(EvalOurs(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
+        QCOMPARE(Eval(browser, QStringLiteral("typeof ravikFindings")).toString(), QStringLiteral("undefined"));
         browser.Bridge().SetFindings(PublishReportJson(report));
-        QTRY_COMPARE_WITH_TIMEOUT(EvalOurs(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(),
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("ravikFindings.panel.querySelectorAll('li').length")).toInt(),
                                   2, kTimeout);
 
         QSignalSpy chosen(&browser.Bridge(), &TPreviewBridge::FindingChosen);
@@ -246,17 +217,17 @@ private slots:
 
         QVERIFY(ClickInPanel(browser, QStringLiteral(".head")));
         QTRY_VERIFY_WITH_TIMEOUT(browser.Bridge().FindingsFolded(), kTimeout);
-        QCOMPARE(EvalOurs(browser, QStringLiteral("getComputedStyle(ravikFindings.panel.querySelector('.body')).display"))
+        QCOMPARE(Eval(browser, QStringLiteral("getComputedStyle(ravikFindings.panel.querySelector('.body')).display"))
                      .toString(),
                  QStringLiteral("none"));
-        QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.targets.filter(function (e) { return e.style.outline"
+        QCOMPARE(Eval(browser, QStringLiteral("ravikFindings.targets.filter(function (e) { return e.style.outline"
                                                   " || e.hasAttribute('title'); }).length")).toInt(),
                  0);
         // The next page opens folded; a click on an old page's finding is
         // not taken for one of the new page's.
         const int oldSerial = browser.Bridge().Findings().value(QStringLiteral("serial")).toInt();
         Preview(browser, TShopVersion::Tmall, code);
-        QCOMPARE(EvalOurs(browser, QStringLiteral("ravikFindings.panel.classList.contains('folded')")).toBool(), true);
+        QCOMPARE(Eval(browser, QStringLiteral("ravikFindings.panel.classList.contains('folded')")).toBool(), true);
         browser.Bridge().ChooseFinding(oldSerial, 0);
         QCOMPARE(chosen.size(), 1);
 

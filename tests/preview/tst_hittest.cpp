@@ -1,6 +1,7 @@
 #include "GumboTree.h"
 #include "PageBytes.h"
 #include "PageComposer.h"
+#include "PageEval.h"
 #include "PageElements.h"
 #include "PageScripts.h"
 #include "PictureFetch.h"
@@ -8,30 +9,17 @@
 #include "PreviewBridge.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
+#include "PreviewWorkingDir.h"
 #include "PublishCheck.h"
 #include "PublishReportJson.h"
 #include "TestMain.h"
 
-#include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QWebEngineProfile>
+
+#include <optional>
 
 namespace {
 constexpr int kTimeout = 20000;
-
-QVariant EvalOurs(TPreviewBrowser& browser, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    browser.Page()->runJavaScript(script, PageScriptWorld, [&](const QVariant& v) {
-        result = v;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
-        return QStringLiteral("<no answer>");
-    return result;
-}
 
 QImage Picture(int width, int height)
 {
@@ -58,18 +46,11 @@ int ParsedNumber(const TPageTemplate& page, const QString& code, const QString& 
 
 class TestHitTest : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString oldDir_;
+    std::optional<PreviewWorkingDir> dir_;
 
 private slots:
-    void initTestCase()
-    {
-        oldDir_ = QDir::currentPath();
-        QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
-    }
-
-    void cleanupTestCase() { QDir::setCurrent(oldDir_); }
+    void initTestCase() { dir_.emplace(); }
+    void cleanupTestCase() { dir_.reset(); }
 
     // What lies under a point, as the context menu asks: the picture itself,
     // or the picture under the links, areas and captions over it; nothing
@@ -100,14 +81,14 @@ private slots:
         QSignalSpy loaded(&browser, &TPreviewBrowser::PageLoaded);
         browser.Navigate(WriteCachePage(TShopVersion::Professional, code), TShopVersion::Professional);
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && browser.Page(), kTimeout);
-        QTRY_VERIFY_WITH_TIMEOUT(EvalOurs(browser, QStringLiteral("!!window.ravikFindings && document.images.length > 0 &&"
+        QTRY_VERIFY_WITH_TIMEOUT(Eval(browser, QStringLiteral("!!window.ravikFindings && document.images.length > 0 &&"
                                                                   " Array.prototype.every.call(document.images, function (i) { return i.complete; })"))
                                      .toBool(),
                                  kTimeout);
 
         // The answer at a point given from the element's top-left corner.
         const auto hit = [&](const QString& selector, int dx, int dy) {
-            return EvalOurs(browser, QStringLiteral("(function () { var e = document.querySelector('%1'); e.scrollIntoView();"
+            return Eval(browser, QStringLiteral("(function () { var e = document.querySelector('%1'); e.scrollIntoView();"
                                                     " var r = e.getBoundingClientRect(); return ravikHitTest(r.left + %2, r.top + %3); })()")
                                          .arg(selector)
                                          .arg(dx)

@@ -1,18 +1,18 @@
 #include "Fragments.h"
 #include "LivePatch.h"
-#include "LoopbackOnly.h"
 #include "PageComposer.h"
+#include "PageEval.h"
 #include "PageScripts.h"
 #include "PictureServer.h"
 #include "PreviewBridge.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
+#include "PreviewWorkingDir.h"
 #include "PublishCheck.h"
 #include "PublishReportJson.h"
 #include "PublishRules.h"
 #include "TestMain.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -20,11 +20,11 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
 
 #include <map>
+#include <optional>
 
 namespace {
 constexpr int kTimeout = 20000;
@@ -62,19 +62,6 @@ bool WaitFor(const std::function<bool()>& condition, int timeout = kTimeout)
     if (!condition())
         loop.exec();
     return condition();
-}
-
-QVariant Eval(QWebEnginePage* page, const QString& script, quint32 world = PageScriptWorld)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, world, [&](const QVariant& v) {
-        result = v;
-        done = true;
-    });
-    if (!WaitFor([&] { return done; }))
-        return QStringLiteral("<no answer>");
-    return result;
 }
 
 // A browser whose page follows the code through the live patch, loading
@@ -324,25 +311,16 @@ QStringList LoadedModules(TShopVersion version, const QVariant& path, const QStr
 
 class TestLivePatch : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString oldDir_;
-    LoopbackOnly interceptor_;
+    std::optional<PreviewWorkingDir> dir_;
 
 private slots:
     void initTestCase()
     {
         qRegisterMetaType<TRefreshDecision>();
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor_);
-        oldDir_ = QDir::currentPath();
-        QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
+        dir_.emplace();
     }
 
-    void cleanupTestCase()
-    {
-        QDir::setCurrent(oldDir_);
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
-    }
+    void cleanupTestCase() { dir_.reset(); }
 
     // The rule: a patch only where the page on show is the cache page of
     // the same storefront, answers, and neither the code on show nor the
@@ -575,12 +553,8 @@ private slots:
         QList<QString> fragments;
         for (quint32 seed = 1; seed <= 4; ++seed)
             fragments << MakeFragment(4000, seed);
-        const QDir stored(qEnvironmentVariable("RAVIK_SOURCE_DIR") + QStringLiteral("/tests/fragments"));
-        for (const QString& name : stored.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
-            QFile file(stored.filePath(name));
-            if (file.open(QIODevice::ReadOnly))
-                fragments << QString::fromUtf8(file.readAll());
-        }
+        for (const QString& name : StoredFragmentNames())
+            fragments << StoredFragment(name);
         QVERIFY(fragments.size() >= 4);
 
         constexpr int kSteps = 25;

@@ -2,25 +2,26 @@
 // option reader, and when it keeps out of the way. Pages are composed into
 // the professional storefront as the editor composes them and shown in a
 // real embedded browser; the pointer is real mouse input to the view.
-#include "LoopbackOnly.h"
+#include "Fragments.h"
 #include "PageComposer.h"
+#include "PageEval.h"
 #include "PageScripts.h"
 #include "PreviewBridge.h"
 #include "PreviewPage.h"
+#include "PreviewWorkingDir.h"
 #include "TestMain.h"
 #include "WidgetConfigReader.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QWebChannel>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
+
+#include <optional>
 
 namespace {
 constexpr int kTimeout = 20000;
@@ -86,9 +87,7 @@ QString StateScript(const QString& active)
 
 class TestPageWidgets : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString oldDir_;
-    LoopbackOnly interceptor_;
+    std::optional<PreviewWorkingDir> dir_;
     TPreviewBridge bridge_;
     QWebChannel channel_;
     std::unique_ptr<QWebEngineView> view_;
@@ -114,18 +113,7 @@ class TestPageWidgets : public QObject {
 
     // Runs `script` in our scripts' world: it sees the document and our
     // globals, not the page's.
-    QVariant Eval(const QString& script, quint32 world = PageScriptWorld)
-    {
-        QVariant result;
-        bool done = false;
-        page_->runJavaScript(script, world, [&](const QVariant& v) {
-            result = v;
-            done = true;
-        });
-        if (!QTest::qWaitFor([&] { return done; }, kTimeout))
-            return QStringLiteral("<no answer>");
-        return result;
-    }
+    QVariant Eval(const QString& script, quint32 world = PageScriptWorld) { return ::Eval(page_, script, world); }
 
     static QString Selector(const QString& part)
     {
@@ -163,13 +151,6 @@ class TestPageWidgets : public QObject {
             hovered = QStringLiteral("!document.getElementById('w').matches(':hover')");
         }
         return QTest::qWaitFor([&] { return Eval(hovered).toBool(); }, kTimeout);
-    }
-
-    // A fragment written after real decoration code (tests/fragments).
-    static QString Fragment(const char* name)
-    {
-        QFile file(QFINDTESTDATA(QStringLiteral("../../tests/fragments/%1").arg(QLatin1String(name))));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
     // The box of the element `css` names, in CSS pixels of the view.
@@ -219,10 +200,7 @@ class TestPageWidgets : public QObject {
 private slots:
     void initTestCase()
     {
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor_);
-        oldDir_ = QDir::currentPath();
-        QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
+        dir_.emplace();
         channel_.registerObject(bridge_.objectName(), &bridge_);
         view_ = std::make_unique<QWebEngineView>();
         page_ = new ConsolePage(view_.get());
@@ -236,8 +214,7 @@ private slots:
     void cleanupTestCase()
     {
         view_.reset();
-        QDir::setCurrent(oldDir_);
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+        dir_.reset();
     }
 
     // The option text is read as data: the forms decorators write are
@@ -397,7 +374,7 @@ private slots:
     // holds, not one: the widget clips nothing of its own.
     void scrollingListShowsWhatItsBoxHolds()
     {
-        QVERIFY(Show(Fragment("scroll-lists.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("scroll-lists.html"))));
         const auto rows = [this] {
             return Eval(QStringLiteral(
                 "(function(){var box=document.querySelector('.sl-deal-list').getBoundingClientRect(),"
@@ -415,7 +392,7 @@ private slots:
     // fade is a mix of the two panels' colours, with none of the white page.
     void fadeShowsNothingBehind()
     {
-        QVERIFY(Show(Fragment("scroll-lists.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("scroll-lists.html"))));
         // The pointer on the slide holds its autoplay; the fade goes from
         // the panel showing to the next.
         QVERIFY(PointAt(QStringLiteral(".sl-fade .ks-switchable-content")));
@@ -471,7 +448,7 @@ private slots:
         QFETCH(QString, ends);
         view_->resize(2000, 900);
         const auto restore = qScopeGuard([this] { view_->resize(1000, 700); });
-        QVERIFY(Show(Fragment(qPrintable(fragment)), version));
+        QVERIFY(Show(StoredFragment(fragment), version));
         const double screen = Eval(QStringLiteral("document.documentElement.clientWidth")).toDouble();
         QVERIFY(screen > 1920);
         Eval(QStringLiteral("document.querySelector(%1).scrollIntoView({block:'center'})").arg(Quoted(strip)));
@@ -493,7 +470,7 @@ private slots:
     // thumbnail hides the arrows, and the thumbnail switches after its delay.
     void carouselArrowsAreHoverPopups()
     {
-        QVERIFY(Show(Fragment("fullscreen-carousel.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("fullscreen-carousel.html"))));
         const QString active = QStringLiteral("[].indexOf.call(document.querySelectorAll('.fs-thumbs>li'),"
                                               "document.querySelector('.fs-thumbs>.fs-on'))");
         QVERIFY(!Visible(QStringLiteral(".fs-banner>.J_TWidget")));
@@ -526,7 +503,7 @@ private slots:
     // a click Popup toggles.
     void productGridPopups()
     {
-        QVERIFY(Show(Fragment("product-grid-popup.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("product-grid-popup.html"))));
         QVERIFY(PointAt(QStringLiteral(".pg-i1")));
         QTRY_VERIFY_WITH_TIMEOUT(Visible(QStringLiteral(".pg-i1>.J_TWidget")), 3000);
         QRectF item = Box(QStringLiteral(".pg-i1"));
@@ -554,13 +531,13 @@ private slots:
     // named by a numbered class ('.31907item6', which CSS refuses) is found.
     void popupsAsGeneratorsWriteThem()
     {
-        QVERIFY(Show(Fragment("popup-menus.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("popup-menus.html"))));
         QVERIFY(PointAt(QStringLiteral(".pm-new")));
         const QString menu = QStringLiteral("[data-widget-config*=pm-new]");
         QTRY_VERIFY_WITH_TIMEOUT(Visible(menu), 3000);
         QCOMPARE(Box(menu).topLeft(), Box(QStringLiteral(".pm-new")).bottomLeft());
 
-        QVERIFY(Show(Fragment("item-zoom.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("item-zoom.html"))));
         const QString item = QStringLiteral("[class~='31907item6']");
         const QString zoom = QStringLiteral(".zm-popups>:nth-child(7)");
         QVERIFY(PointAt(item));
@@ -578,7 +555,7 @@ private slots:
     // running part for their end part; a date past is over at once.
     void countdownsTickAndEnd()
     {
-        QVERIFY(Show(Fragment("countdown.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("countdown.html"))));
         const auto units = [this](const QString& css) {
             return Eval(QStringLiteral("[].map.call(document.querySelectorAll('%1'),"
                                        "function(e){return e.textContent;}).join(' ')").arg(css)).toString();
@@ -606,7 +583,7 @@ private slots:
     // switch the carousel.
     void nestedWidgetsEachWork()
     {
-        QVERIFY(Show(Fragment("nested-tabs.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("nested-tabs.html"))));
         QCOMPARE(Eval(QStringLiteral("ravikWidgets.alive")).toInt(), 5);
         QCOMPARE(page_->messages, QStringList());
         QCOMPARE(Box(QStringLiteral(".nt-dots")).bottom(), Box(QStringLiteral(".nt-carousel")).bottom() - 14);
@@ -621,7 +598,7 @@ private slots:
     // several with "multiple".
     void classNamedAccordions()
     {
-        QVERIFY(Show(Fragment("accordion.html")));
+        QVERIFY(Show(StoredFragment(QStringLiteral("accordion.html"))));
         const auto open = [this](const QString& box, const QString& panel) {
             return Eval(QStringLiteral("[].filter.call(document.querySelectorAll('%1 .%2'),function(e){"
                                        "return getComputedStyle(e).display!=='none';}).length+':'+"

@@ -1,14 +1,14 @@
-#include "LoopbackOnly.h"
 #include "PageComposer.h"
+#include "PageEval.h"
 #include "PageScripts.h"
 #include "PreviewBrowser.h"
 #include "PreviewPage.h"
+#include "PreviewWorkingDir.h"
 #include "TestMain.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMenu>
@@ -17,14 +17,17 @@
 #include <QMap>
 #include <QPointer>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <optional>
+
 namespace {
 constexpr int kTimeout = 20000;
+// What these tests read was mostly made by the page's own scripts.
+constexpr quint32 kMainWorld = QWebEngineScript::MainWorld;
 
 // A tiny HTTP server on 127.0.0.1 that answers every request with one PNG;
 // requests whose path starts with a held prefix wait for its release.
@@ -93,27 +96,11 @@ bool RendererRuns(qint64 pid)
     const qsizetype close = line.lastIndexOf(')');
     return close < 0 || line.mid(close + 2, 1) != "Z";
 }
-
-QVariant Eval(TPreviewBrowser& browser, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    browser.Page()->runJavaScript(script, [&](const QVariant& v) {
-        result = v;
-        done = true;
-    });
-    // The browser may be destroyed with the page: wait, but not forever.
-    if (!QTest::qWaitFor([&] { return done; }, kTimeout))
-        return QStringLiteral("<no answer>");
-    return result;
-}
 }
 
 class TestPreviewBrowser : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString oldDir_;
-    LoopbackOnly interceptor_;
+    std::optional<PreviewWorkingDir> dir_;
 
     // Writes the cache page around `fragment`, navigates, and waits until
     // the page is on show and has loaded.
@@ -127,19 +114,8 @@ class TestPreviewBrowser : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor_);
-        oldDir_ = QDir::currentPath();
-        QDir(dir_.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(dir_.path());
-    }
-
-    void cleanupTestCase()
-    {
-        QDir::setCurrent(oldDir_);
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
-    }
+    void initTestCase() { dir_.emplace(); }
+    void cleanupTestCase() { dir_.reset(); }
 
     void browserStartsAtTheFirstNavigation()
     {
@@ -164,18 +140,18 @@ private slots:
                                  QStringLiteral("</div>");
         for (TShopVersion version : {TShopVersion::Professional, TShopVersion::Tmall, TShopVersion::Basic}) {
             QVERIFY(Preview(browser, version, fragment));
-            QCOMPARE(Eval(browser, QStringLiteral("document.characterSet")).toString(), QStringLiteral("GBK"));
+            QCOMPARE(Eval(browser, QStringLiteral("document.characterSet"), kMainWorld).toString(), QStringLiteral("GBK"));
             const QString where = Eval(browser, QStringLiteral(
                 "(function(){var e=document.getElementById('ravik-fragment');"
                 "var m=e&&e.closest('.J_TModule');"
                 "return m?m.getAttribute('data-componentid')+'|'+m.getAttribute('data-title')+'|'+"
-                "(e.closest('.main-wrap.J_TRegion')!==null)+'|'+(e.closest('#bd')!==null):'outside';})()")).toString();
+                "(e.closest('.main-wrap.J_TRegion')!==null)+'|'+(e.closest('#bd')!==null):'outside';})()"), kMainWorld).toString();
             QCOMPARE(where, QStringLiteral("5003|自定义内容区|true|true"));
             // GBK bytes and character references both read back as the text.
-            QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('ravik-fragment').textContent")).toString(),
+            QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('ravik-fragment').textContent"), kMainWorld).toString(),
                      QStringLiteral("片段 ☃ ") + QString::fromUtf8("\xF0\x9F\x98\x80"));
             // The frame's own script ran and knows the module.
-            QVERIFY(Eval(browser, QStringLiteral("TShop.ModUtil.initedCount()")).toInt() > 0);
+            QVERIFY(Eval(browser, QStringLiteral("TShop.ModUtil.initedCount()"), kMainWorld).toInt() > 0);
         }
     }
 
@@ -193,17 +169,17 @@ private slots:
             "<script>window.s='%1\u0080\u00A0好';</script>"
             "<script>var %2\u00A0= '%2'; window.r = String.raw`a%2\\n` + /^%2$/u.test(%2) + /^.{2}$/.test(%2) // c\u2028"
             " + `${%2}`;</script><script type=\"text/template\" id=\"tpl\"><b>%2</b></script>").arg(e, g)));
-        QCOMPARE(Eval(browser, QStringLiteral("window.r")).toString(), QStringLiteral("a%1\\ntruetrue%1").arg(g));
+        QCOMPARE(Eval(browser, QStringLiteral("window.r"), kMainWorld).toString(), QStringLiteral("a%1\\ntruetrue%1").arg(g));
         QCOMPARE(Eval(browser, QStringLiteral("(function () { var d = document.createElement('div');"
-                                              " d.innerHTML = document.getElementById('tpl').textContent; return d.textContent; })()"))
+                                              " d.innerHTML = document.getElementById('tpl').textContent; return d.textContent; })()"), kMainWorld)
                      .toString(),
                  g);
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').title")).toString(), e + QChar(0x81));
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').textContent")).toString(),
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').title"), kMainWorld).toString(), e + QChar(0x81));
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('t').textContent"), kMainWorld).toString(),
                  e + QChar(0x81) + QChar(0xFFFD));
-        QCOMPARE(Eval(browser, QStringLiteral("getComputedStyle(document.getElementById('t'), '::after').content"))
+        QCOMPARE(Eval(browser, QStringLiteral("getComputedStyle(document.getElementById('t'), '::after').content"), kMainWorld)
                      .toString(), QStringLiteral("\"%1\u0080\"").arg(e));
-        QCOMPARE(Eval(browser, QStringLiteral("window.s")).toString(), e + QStringLiteral("\u0080\u00A0好"));
+        QCOMPARE(Eval(browser, QStringLiteral("window.s"), kMainWorld).toString(), e + QStringLiteral("\u0080\u00A0好"));
     }
 
     // Our scripts reach the editor's object; the page's own scripts see
@@ -223,7 +199,7 @@ private slots:
         everyPage.remove(probe);
         QVERIFY(shown);
         QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->title(), QStringLiteral("bridge:ravik"), kTimeout);
-        QCOMPARE(Eval(browser, QStringLiteral("window.__seen")).toString(), QStringLiteral("undefinedundefined"));
+        QCOMPARE(Eval(browser, QStringLiteral("window.__seen"), kMainWorld).toString(), QStringLiteral("undefinedundefined"));
     }
 
     // A script's pop-ups are refused in the page, at once, however many it
@@ -240,7 +216,7 @@ private slots:
             "<a id=\"away\" href=\"http://127.0.0.1:9/x.htm\" target=\"_blank\" style=\"position:fixed;left:0;top:0;"
             "width:100px;height:100px;z-index:99999\">away</a><script>for (var i = 0; i < 300; ++i)"
             " window.__opened = window.__opened || window.open('about:blank', '_blank');</script>")));
-        QCOMPARE(Eval(browser, QStringLiteral("window.__opened")), QVariant());
+        QCOMPARE(Eval(browser, QStringLiteral("window.__opened"), kMainWorld), QVariant());
         QCOMPARE(browser.Page()->RefusedWindows(), 0);
         QWidget* target = browser.View()->focusProxy();
         QTest::mouseMove(target, QPoint(50, 50));
@@ -260,7 +236,7 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         // The leave-page handler does not keep the next preview out.
         QVERIFY(Preview(browser, TShopVersion::Tmall, QStringLiteral("<p id=\"next\">next</p>")));
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null")).toBool(), true);
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null"), kMainWorld).toBool(), true);
     }
 
     void otherLocalFilesCannotBeRead()
@@ -295,8 +271,8 @@ private slots:
         TPreviewBrowser browser;
         QVERIFY(Preview(browser, TShopVersion::Professional,
                         QStringLiteral("<img id=\"remote\" src=\"http://127.0.0.1:%1/shop.png\">").arg(server.Port())));
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('remote').naturalWidth")).toInt(), 7);
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('remote').naturalHeight")).toInt(), 5);
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('remote').naturalWidth"), kMainWorld).toInt(), 7);
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('remote').naturalHeight"), kMainWorld).toInt(), 5);
         QVERIFY(server.requests >= 1);
     }
 
@@ -313,11 +289,11 @@ private slots:
         const QString moduleTop = QStringLiteral(
             "Math.round(document.querySelector('.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top)");
         QVERIFY(Preview(browser, TShopVersion::Professional, tall.arg(QLatin1String("#f00"))));
-        QVERIFY(Eval(browser, QStringLiteral("scrollY")).toInt() > 100);
-        QCOMPARE(Eval(browser, moduleTop).toInt(), 0);
+        QVERIFY(Eval(browser, QStringLiteral("scrollY"), kMainWorld).toInt() > 100);
+        QCOMPARE(Eval(browser, moduleTop, kMainWorld).toInt(), 0);
 
-        Eval(browser, QStringLiteral("scrollTo(123, scrollY + 456)"));
-        const QPoint left(123, Eval(browser, QStringLiteral("scrollY")).toInt());
+        Eval(browser, QStringLiteral("scrollTo(123, scrollY + 456)"), kMainWorld);
+        const QPoint left(123, Eval(browser, QStringLiteral("scrollY"), kMainWorld).toInt());
         QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->scrollPosition().toPoint(), left, kTimeout);
         // What the browser shows from here on: the old page or the new,
         // never anything else.
@@ -343,12 +319,12 @@ private slots:
         QVERIFY(Preview(browser, TShopVersion::Professional, tall.arg(QLatin1String("#00f"))));
         QTest::qWait(200);
         sampler.stop();
-        QCOMPARE(Eval(browser, QStringLiteral("[scrollX, scrollY]")).toList(), QVariantList({left.x(), left.y()}));
+        QCOMPARE(Eval(browser, QStringLiteral("[scrollX, scrollY]"), kMainWorld).toList(), QVariantList({left.x(), left.y()}));
         QCOMPARE(seen, QSet<QRgb>({qRgb(255, 0, 0), qRgb(0, 0, 255)}));
 
         QVERIFY(Preview(browser, TShopVersion::Tmall, tall.arg(QLatin1String("#00f"))));
-        QCOMPARE(Eval(browser, moduleTop).toInt(), 0);
-        QCOMPARE(Eval(browser, QStringLiteral("scrollX")).toInt(), 0);
+        QCOMPARE(Eval(browser, moduleTop, kMainWorld).toInt(), 0);
+        QCOMPARE(Eval(browser, QStringLiteral("scrollX"), kMainWorld).toInt(), 0);
     }
 
     // A new page comes up only once the pictures that decide what stands at
@@ -371,7 +347,7 @@ private slots:
                         .arg(server.Port());
         QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
         const QString hereTop = QStringLiteral("Math.round(document.getElementById('here').getBoundingClientRect().top)");
-        const int place = Eval(browser, QStringLiteral("scrollTo(0, scrollY + %1); scrollY").arg(hereTop)).toInt();
+        const int place = Eval(browser, QStringLiteral("scrollTo(0, scrollY + %1); scrollY").arg(hereTop), kMainWorld).toInt();
         QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->scrollPosition().y(), double(place), kTimeout);
 
         server.Hold("/above");
@@ -382,7 +358,7 @@ private slots:
         QVERIFY(shown.isEmpty());
         server.Release("/above");
         QVERIFY(shown.wait(kTimeout));
-        QCOMPARE(Eval(browser, hereTop).toInt(), 0);
+        QCOMPARE(Eval(browser, hereTop, kMainWorld).toInt(), 0);
         server.Release("/below");
     }
 
@@ -408,7 +384,7 @@ private slots:
         QVERIFY(shown.wait(kTimeout));
         QVERIFY(notBefore.hasExpired());
         QVERIFY(asked >= 2);
-        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null")).toBool(), true);
+        QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next') !== null"), kMainWorld).toBool(), true);
     }
 
     // A chosen screen width lays the page out at that many CSS pixels beside
@@ -466,10 +442,10 @@ private slots:
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().toInt(), 1920);
         const QString laidOut = QStringLiteral("[document.documentElement.clientWidth, document.documentElement.scrollWidth]");
-        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, laidOut).toList(), QVariantList({1920, 1920}), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, laidOut, kMainWorld).toList(), QVariantList({1920, 1920}), kTimeout);
 
         QVERIFY(Preview(browser, TShopVersion::Professional, fragment));
-        QCOMPARE(Eval(browser, laidOut).toList(), QVariantList({1920, 1920}));
+        QCOMPARE(Eval(browser, laidOut, kMainWorld).toList(), QVariantList({1920, 1920}));
         QTRY_VERIFY_WITH_TIMEOUT(browser.grab().toImage().pixel(482, 20) == qRgb(0, 0, 255), kTimeout);
         QVERIFY(browser.grab().toImage().pixel(477, 20) != qRgb(0, 0, 255));
         QTest::mouseClick(browser.View()->focusProxy(), Qt::LeftButton, {}, QPoint(720, 20));
@@ -484,7 +460,7 @@ private slots:
         browser.resize(1000, 400);
         browser.SetScreenWidth(800);
         QCOMPARE(browser.ZoomFactor(), 1.0);
-        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("innerWidth")).toInt(), 1000, kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(Eval(browser, QStringLiteral("innerWidth"), kMainWorld).toInt(), 1000, kTimeout);
     }
 
     // Nothing a page does holds the next preview up: neither its script
@@ -505,12 +481,12 @@ private slots:
             const qint64 renderer = browser.Page()->renderProcessPid();
             QVERIFY(renderer > 0);
             QVERIFY2(Preview(browser, TShopVersion::Professional, QStringLiteral("<p id=\"next\">next</p>")), qPrintable(trap));
-            QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next').textContent")).toString(),
+            QCOMPARE(Eval(browser, QStringLiteral("document.getElementById('next').textContent"), kMainWorld).toString(),
                      QStringLiteral("next"));
             // Where the page before was to open, the next opens, though that
             // page hung before it could say where it stood.
             QCOMPARE(Eval(browser, QStringLiteral("Math.round(document.querySelector("
-                                                  "'.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top)"))
+                                                  "'.J_TModule[data-title=\"自定义内容区\"]').getBoundingClientRect().top)"), kMainWorld)
                          .toInt(),
                      0);
             QTRY_VERIFY_WITH_TIMEOUT(!RendererRuns(renderer), kTimeout);

@@ -1,18 +1,13 @@
+#include "Fragments.h"
 #include "PublishCheck.h"
 #include "TestMain.h"
-
-#include <QFile>
 
 namespace {
 // A module's code from tests/fragments/, as the code pane holds it (lines
 // end in CR LF), inside the professional storefront's column.
 QString FragmentCode(const QString& name)
 {
-    QFile file(qEnvironmentVariable("RAVIK_SOURCE_DIR") + QStringLiteral("/tests/fragments/") + name +
-               QStringLiteral(".html"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    return StoredFragment(name + QStringLiteral(".html")).replace(QLatin1String("\n"), QLatin1String("\r\n"));
 }
 
 // Each finding as "rule@line:column: offending text".
