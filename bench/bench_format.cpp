@@ -34,10 +34,10 @@
 #include "PlainText.h"
 #include "Startup.h"
 #include "Unitravik.h"
+#include "WorkingDir.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
@@ -61,23 +61,14 @@ const qsizetype kFragments[] = {Fragment100K, Fragment1M, Fragment4M, Fragment10
 // The main window shown, working in a folder of its own that has the
 // "files" folder the cache page goes into.
 struct ShownWindow {
-    QTemporaryDir folder;
-    QString previous = QDir::currentPath();
-    std::unique_ptr<Tfrmravik> window;
+    WorkingDir folder;
+    Tfrmravik window;
 
     ShownWindow()
     {
-        QDir(folder.path()).mkdir(QStringLiteral("files"));
-        QDir::setCurrent(folder.path());
-        window = std::make_unique<Tfrmravik>();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get(), 30000))
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window, 30000))
             qFatal("window not exposed");
-    }
-    ~ShownWindow()
-    {
-        window.reset();
-        QDir::setCurrent(previous);
     }
 };
 
@@ -191,7 +182,7 @@ void BM_FormatInWindow(benchmark::State& state)
     SilentDialogs dialogs;
     TDialogs::SetInstance(&dialogs);
     ShownWindow shown;
-    Tfrmravik& w = *shown.window;
+    Tfrmravik& w = shown.window;
     for (auto _ : state) {
         state.PauseTiming();
         SetCodePaneText(*w.redt1, Fragment(Fragment10M));
@@ -211,7 +202,7 @@ void BM_PageSwitch(benchmark::State& state)
     SilentDialogs dialogs;
     TDialogs::SetInstance(&dialogs);
     ShownWindow shown;
-    Tfrmravik& w = *shown.window;
+    Tfrmravik& w = shown.window;
     SetCodePaneText(*w.redt1, Fragment(Fragment10M));
     w.vmbtbtn6->Click();
     // The first switch starts the embedded browser: not what is measured.

@@ -35,6 +35,7 @@
 #include "PreviewPage.h"
 #include "Startup.h"
 #include "Unitravik.h"
+#include "WorkingDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -43,7 +44,6 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -478,9 +478,7 @@ int main(int argc, char** argv)
     const int keystrokes = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
     const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 15;
 
-    QTemporaryDir work;
-    QDir(work.path()).mkdir(QStringLiteral("files"));
-    QDir::setCurrent(work.path());
+    const WorkingDir work;
     LocalPictureServer server;
     ToLocalPictures interceptor(server.Port());
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);

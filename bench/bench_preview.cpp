@@ -20,11 +20,11 @@
 #include "PreviewBrowser.h"
 #include "Startup.h"
 #include "Unitravik.h"
+#include "WorkingDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWebEngineProfile>
@@ -92,9 +92,7 @@ int main(int argc, char** argv)
     InitialiseApplication(app);
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
 
-    QTemporaryDir work;
-    QDir(work.path()).mkdir(QStringLiteral("files"));
-    QDir::setCurrent(work.path());
+    const WorkingDir work;
     const QString& fragment = Fragment(Fragment100K);
 
     LocalPictureServer server;
@@ -117,7 +115,7 @@ int main(int argc, char** argv)
     bare.show();
 
     // The finished file for the bare view: the same bytes under another name.
-    const QString finished = work.filePath(QStringLiteral("files/finished.html"));
+    const QString finished = work.FilePath(QStringLiteral("files/finished.html"));
     WriteWholeFile(finished, EncodePage(ComposePage(PageTemplate(TShopVersion::Professional), fragment)));
 
     // Warm the bare view up once: the first load starts a renderer.

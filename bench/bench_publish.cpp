@@ -25,12 +25,12 @@
 #include "Startup.h"
 #include "Unitravik.h"
 #include "WidgetConfigReader.h"
+#include "WorkingDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTextEdit>
@@ -218,9 +218,7 @@ int main(int argc, char** argv)
                     figures.Median(), figures.Min());
     }
 
-    QTemporaryDir work;
-    QDir(work.path()).mkdir(QStringLiteral("files"));
-    QDir::setCurrent(work.path());
+    const WorkingDir work;
     LocalPictureServer server;
     ToLocalPictures interceptor(server.Port());
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);

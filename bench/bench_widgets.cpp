@@ -12,16 +12,15 @@
 //
 //   bench_widgets [rounds]
 #include "Application.h"
-#include "LoopbackOnly.h"
 #include "PageComposer.h"
 #include "PageScripts.h"
 #include "PreviewBridge.h"
 #include "PreviewPage.h"
+#include "PreviewWorkingDir.h"
 #include "Startup.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -174,11 +173,7 @@ int main(int argc, char** argv)
     InitialiseApplication(app);
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
 
-    QTemporaryDir work;
-    QDir(work.path()).mkdir(QStringLiteral("files"));
-    QDir::setCurrent(work.path());
-    LoopbackOnly interceptor;
-    QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&interceptor);
+    const PreviewWorkingDir work;
 
     TPreviewBridge bridge;
     QWebChannel channel;
