@@ -42,6 +42,19 @@ SECTIONS = [
        "preview:compose and write from the window", "preview:compose, encode and write alone"),
       ("compose and write with a character GBK lacks", "preview:the same with a character GBK lacks",
        "preview:compose, encode and write alone")]),
+    ("Live preview",
+     "The preview floating beside the code, following it as the user types: from the last "
+     "keystroke to the new content painted, the 50 ms pause included, with the page patched "
+     "in place, against what loading the page anew costs, from composing it to the page shown "
+     "(no pause in it).",
+     [("100 KB, a letter typed into a caption", "livepreview:100 KB, letter in a caption, to painted",
+       "livepreview:100 KB, load: to the page shown"),
+      ("100 KB, a margin nudged", "livepreview:100 KB, margin nudged, to painted",
+       "livepreview:100 KB, load: to the page shown"),
+      ("1 MB, a letter typed into a caption", "livepreview:1 MB, letter in a caption, to painted",
+       "livepreview:1 MB, load: to the page shown"),
+      ("a keystroke with the preview floating, 100 KB", "livepreview:100 KB, keystroke, preview floating", None),
+      ("a keystroke with the preview floating, 1 MB", "livepreview:1 MB, keystroke, preview floating", None)]),
     ("Formatting for reading",
      "The whole command in a shown pane against the floor the pane sets: the already "
      "formatted (or replaced) text set into the same pane.",
@@ -120,11 +133,22 @@ def load(folder):
                     name = name[3:] if name.startswith("BM_") else name
                     figures[f"{program}:{name}"] = b["real_time"] * UNIT_MS[b["time_unit"]]
         elif kind == ".txt":
+            # Programs that print medians per input size name the size on a
+            # line of its own ("100 KB (...)"), then "  label  median X ms ...".
+            size = None
             with open(path, encoding="utf-8") as f:
                 for line in f:
                     m = re.match(r"^(.+?): ([0-9.]+)( ms)?$", line.strip())
                     if m:
                         figures[f"{program}:{m.group(1)}"] = float(m.group(2))
+                        continue
+                    m = re.match(r"^(\d+ [KM]B) \(", line)
+                    if m:
+                        size = m.group(1)
+                        continue
+                    m = re.match(r"^\s+(.+?)\s+median\s+([0-9.]+) ms", line)
+                    if m and size:
+                        figures[f"{program}:{size}, {m.group(1)}"] = float(m.group(2))
     return figures
 
 
