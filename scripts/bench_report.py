@@ -105,13 +105,18 @@ SECTIONS = [
 UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
+# Programs whose own lines say more than their rows above (p95, max, the
+# steps between): printed whole as well.
+PRINTED_WHOLE = {"livepreview"}
+
+
 def printed(folder, programs):
     """The output of the programs that print their own lines and have no
-    section above, as they printed it."""
+    section above (or say more than it), as they printed it."""
     out = []
     for file in sorted(os.listdir(folder)):
         program, kind = os.path.splitext(file)
-        if kind == ".txt" and program not in programs:
+        if kind == ".txt" and (program not in programs or program in PRINTED_WHOLE):
             with open(os.path.join(folder, file), encoding="utf-8") as f:
                 out += [f"### bench_{program}", "", "```", f.read().rstrip(), "```", ""]
     return out
